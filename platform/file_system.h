@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quenlark {
+
+// The file system as a Windows 9x program sees it: Windows paths (absolute, or
+// relative to the one current directory), names compared without regard to
+// letter case. Every operation reports failure by its result; none throws.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Copies the whole file `from` to `to`, replacing a file that is there.
+    // Fails when `from` cannot be read or `to` cannot be written; a failed copy
+    // leaves `to` exactly as it was.
+    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+
+    // True for an ordinary file only: a folder of that name is not found.
+    virtual bool fileExists(const std::string& path) = 0;
+
+    virtual bool deleteFile(const std::string& path) = 0;
+
+    // The length in bytes of an ordinary file.
+    virtual std::optional<std::uint64_t> fileLength(const std::string& path) = 0;
+
+    // Creates one folder; fails when it exists already or its parent does not.
+    virtual bool createFolder(const std::string& path) = 0;
+
+    // Replaces the file's content with `line` and CR LF.
+    virtual bool writeLine(const std::string& path, const std::string& line) = 0;
+
+    // Creates the file empty, or cuts an existing one to nothing.
+    virtual bool writeEmptyFile(const std::string& path) = 0;
+
+    // The file's first line without its ending (CR LF, LF or CR). An empty file
+    // has no first line.
+    virtual std::optional<std::string> readFirstLine(const std::string& path) = 0;
+
+    // The whole content of an ordinary file of at most `maxBytes` bytes.
+    virtual std::optional<std::string> readFile(const std::string& path,
+                                                std::uint64_t maxBytes) = 0;
+
+    // The current directory, an absolute Windows path.
+    virtual std::string currentDirectory() = 0;
+
+    // Fails, changing nothing, when the folder does not exist.
+    virtual bool setCurrentDirectory(const std::string& path) = 0;
+};
+
+}  // namespace quenlark

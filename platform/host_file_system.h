@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+
+#include "drive_map.h"
+#include "file_system.h"
+
+namespace quenlark {
+
+// The file system on the host, reached through a drive map. The current
+// directory is kept here, not by chdir, so the process's own stays put.
+class HostFileSystem : public FileSystem {
+public:
+    // Starts in `currentDirectory`, by default the process's working directory
+    // in Windows form.
+    explicit HostFileSystem(DriveMap drives, std::string currentDirectory = {});
+
+    const DriveMap& drives() const { return drives_; }
+
+    // The host file that a Windows path names (case-insensitive lookup).
+    std::optional<std::filesystem::path> hostPath(const std::string& windowsPath) const;
+
+    bool copyFile(const std::string& from, const std::string& to) override;
+    bool fileExists(const std::string& path) override;
+    bool deleteFile(const std::string& path) override;
+    std::optional<std::uint64_t> fileLength(const std::string& path) override;
+    bool createFolder(const std::string& path) override;
+    bool writeLine(const std::string& path, const std::string& line) override;
+    bool writeEmptyFile(const std::string& path) override;
+    std::optional<std::string> readFirstLine(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, std::uint64_t maxBytes) override;
+    std::string currentDirectory() override;
+    bool setCurrentDirectory(const std::string& path) override;
+
+private:
+    DriveMap drives_;
+    std::string currentDirectory_;
+};
+
+}  // namespace quenlark

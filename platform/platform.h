@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "drive_map.h"
+#include "file_system.h"
+#include "program_starter.h"
+#include "registry.h"
+#include "windows_directory.h"
+
+namespace quenlark {
+
+// Everything the program asks of the platform, handed to the main window.
+struct Platform {
+    FileSystem& files;
+    WindowsDirectory& windowsDirectory;
+    const DriveMap& drives;       // host <-> Windows paths for the host's file chooser
+    ProgramStarter& programs;
+    Registry& registry;
+    std::string driveNotice;      // opens the welcome text: "Drive C: is /mnt/w98."
+};
+
+}  // namespace quenlark

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Quenlark need.
+# Both `make run` and `make test` start here; this is the one list of packages.
+set -euo pipefail
+
+packages=(
+  cmake make ninja-build g++    # build
+  qt6-base-dev libgl-dev        # Qt 6 Widgets (libgl-dev: Qt6Gui's CMake config needs the OpenGL headers)
+  libgtest-dev                  # GoogleTest for the logostore and platform tests
+  xvfb xauth xdotool imagemagick # running the program headless, screenshots
+  clang-format                  # formatting
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all Debian packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: need root to install these packages (run as root or install them yourself)" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y --no-install-recommends "${missing[@]}"

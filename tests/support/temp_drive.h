@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "windows_directory.h"
+
+namespace quenlark::testing {
+
+// A Windows drive in a fresh temporary folder: drive C: with a WINDOWS folder
+// and a TOOLS folder to start the program from. Removed again at the end.
+class TempDrive {
+public:
+    TempDrive();
+    ~TempDrive();
+    TempDrive(const TempDrive&) = delete;
+    TempDrive& operator=(const TempDrive&) = delete;
+
+    const std::filesystem::path& root() const { return root_; }
+    std::filesystem::path windows() const { return root_ / "WINDOWS"; }
+    std::filesystem::path tools() const { return root_ / "TOOLS"; }
+    HostInstallation installation() const { return {windows(), 'C'}; }
+
+    // Writes `content` to the host file `path`, creating its folders.
+    static void put(const std::filesystem::path& path, std::string_view content);
+    // The whole content, or "<missing>".
+    static std::string read(const std::filesystem::path& path);
+
+private:
+    std::filesystem::path base_;
+    std::filesystem::path root_;
+};
+
+// A stand-in logo: "BM", a tag to tell logos apart, padded to `size` bytes.
+std::string logoBytes(std::string_view tag, std::size_t size = 129078);
+
+}  // namespace quenlark::testing
