@@ -30,6 +30,26 @@ public:
     // The text of the last message box the store showed.
     const std::string& messageText() const { return messageText_; }
 
+    // Click handlers of the slot buttons: Swap ! (Command1, 4, 7), Restore
+    // (Command2, 5, 8) and Backup (Command3, 6, 9) of Start Up, Wait, Shut Down.
+    void Command1_Click() { swapClicked(Slot::StartUp); }
+    void Command4_Click() { swapClicked(Slot::Wait); }
+    void Command7_Click() { swapClicked(Slot::ShutDown); }
+    void command2_Click() { restoreClicked(Slot::StartUp); }
+    void Command5_Click() { restoreClicked(Slot::Wait); }
+    void Command8_Click() { restoreClicked(Slot::ShutDown); }
+    void Command3_Click() { backupClicked(Slot::StartUp); }
+    void Command6_Click() { backupClicked(Slot::Wait); }
+    void Command9_Click() { backupClicked(Slot::ShutDown); }
+    void swapClicked(Slot slot);
+    void restoreClicked(Slot slot);
+    void backupClicked(Slot slot);
+
+    // Menu commands: Backup All, Restore All, Restore Originals.
+    void Back_All_Click();
+    void Rest_All_Click();
+    void rest_ori_Click();
+
     // The file a slot's thumbnail shows: its installed logo while "Current" is
     // selected, its backup otherwise.
     std::string previewedFile(Slot slot);
