@@ -35,7 +35,9 @@ inline constexpr std::array<SlotInfo, 3> kSlots{{
      "Logos.sys", "Image3", "Command7", "Command8", "Command9", "Option5"},
 }};
 
-constexpr const SlotInfo& slotInfo(Slot slot) { return kSlots[static_cast<std::size_t>(slot)]; }
+constexpr const SlotInfo& slotInfo(Slot slot) {
+    return kSlots[static_cast<std::size_t>(slot)];
+}
 
 // Folders in the start-up directory: created with these names, and the backup
 // folder addressed in lower case in the backup paths.

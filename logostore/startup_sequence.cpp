@@ -22,7 +22,8 @@ std::string folderOf(const std::string& installedPath, const SlotInfo& slot) {
 bool LogoStore::Form_Load() {
     const std::string startupDirectory = files_.currentDirectory();
     user_.setStatus(openingNotice_ + " " + std::string(kWelcomeText));
-    for (const auto& slot : kSlots) user_.selectCurrentChoice(slot.slot);
+    for (const auto& slot : kSlots)
+        user_.selectCurrentChoice(slot.slot);
 
     const auto windowsDirectory = windowsDirectory_.query();
     if (!windowsDirectory) {
@@ -41,7 +42,8 @@ bool LogoStore::Form_Load() {
 
     for (const auto& slot : kSlots) {
         const std::string& installed = paths_.installedOf(slot.slot);
-        if (user_.showThumbnail(slot.slot, installed)) continue;
+        if (user_.showThumbnail(slot.slot, installed))
+            continue;
         message("WARNING! " + std::string(slot.spokenName) + " isn't present at location " +
                     folderOf(installed, slot) + ".",
                 MessageStyle::OkExclamation);
@@ -57,7 +59,8 @@ void LogoStore::enterOrCreateFolder(std::string_view name) {
     const std::string folder(name);
     const bool enteredStartup = files_.setCurrentDirectory(paths_.startupDirectory);
     const bool entered = files_.setCurrentDirectory(folder);
-    if (!enteredStartup || !entered) files_.createFolder(folder);
+    if (!enteredStartup || !entered)
+        files_.createFolder(folder);
 }
 
 // Captures each slot's first-run logo into the original folder, by bare names
@@ -73,7 +76,8 @@ void LogoStore::CheckOri() {
     for (const auto& slot : kSlots) {
         const std::string original(slot.originalName);
         const std::string marker(slot.noLogoMarker);
-        if (files_.fileExists(original) || files_.fileExists(marker)) continue;
+        if (files_.fileExists(original) || files_.fileExists(marker))
+            continue;
         const std::string& installed = paths_.installedOf(slot.slot);
         if (files_.fileExists(installed)) {
             files_.copyFile(installed, original);  // on failure: tried again at the next start

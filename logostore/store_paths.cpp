@@ -16,8 +16,8 @@ StorePaths formStorePaths(const std::string& windowsDirectory,
     for (const auto& slot : kSlots) {
         const auto i = static_cast<std::size_t>(slot.slot);
         const std::string name(slot.installedName);
-        paths.installed[i] = slot.atDriveRoot ? paths.driveLetter() + ":\\" + name
-                                              : windowsDirectory + "\\" + name;
+        paths.installed[i] =
+            slot.atDriveRoot ? paths.driveLetter() + ":\\" + name : windowsDirectory + "\\" + name;
         paths.backup[i] = backupFolder + std::string(slot.backupName);
     }
     return paths;

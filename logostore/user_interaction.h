@@ -10,12 +10,12 @@ namespace quenlark {
 
 // Message box styles: buttons and icon. The numbers are the Windows ones.
 enum class MessageStyle {
-    Ok = 0,                // OK, no icon
-    OkCritical = 16,       // OK, stop icon
-    RetryCancel = 21,      // Retry, Cancel, stop icon
-    YesNoCancel = 35,      // Yes, No, Cancel, question icon
-    YesNo = 36,            // Yes, No, question icon
-    OkExclamation = 48,    // OK, exclamation icon
+    Ok = 0,              // OK, no icon
+    OkCritical = 16,     // OK, stop icon
+    RetryCancel = 21,    // Retry, Cancel, stop icon
+    YesNoCancel = 35,    // Yes, No, Cancel, question icon
+    YesNo = 36,          // Yes, No, question icon
+    OkExclamation = 48,  // OK, exclamation icon
 };
 
 enum class Answer { Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
@@ -38,7 +38,7 @@ struct FileDialogRequest {
 // Everything the logo store shows the user or asks of them. The main window
 // implements it; tests script it.
 class UserInteraction {
-public:
+  public:
     virtual ~UserInteraction() = default;
 
     // A modal box with the program's caption; returns the button that closed it.

@@ -9,15 +9,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
 fs::path normalised(const fs::path& p) {
     std::error_code ec;
     fs::path absolute = fs::absolute(p, ec);
-    if (ec) absolute = p;
+    if (ec)
+        absolute = p;
     fs::path n = absolute.lexically_normal();
     // "/a/b/" and "/a/b" are the same folder.
-    if (n.has_filename() || n == n.root_path()) return n;
+    if (n.has_filename() || n == n.root_path())
+        return n;
     return n.parent_path();
 }
 
@@ -28,21 +32,28 @@ std::optional<std::size_t> prefixLength(const fs::path& root, const fs::path& pa
     auto p = path.begin();
     std::size_t count = 0;
     for (; r != root.end(); ++r, ++p, ++count) {
-        if (r->empty()) continue;  // trailing separator
-        if (p == path.end() || *r != *p) return std::nullopt;
+        if (r->empty())
+            continue;  // trailing separator
+        if (p == path.end() || *r != *p)
+            return std::nullopt;
     }
     return count;
 }
 
 }  // namespace
 
-DriveMap::DriveMap() { roots_['Z'] = "/"; }
+DriveMap::DriveMap() {
+    roots_['Z'] = "/";
+}
 
-void DriveMap::map(char letter, const fs::path& root) { roots_[upper(letter)] = normalised(root); }
+void DriveMap::map(char letter, const fs::path& root) {
+    roots_[upper(letter)] = normalised(root);
+}
 
 std::optional<fs::path> DriveMap::root(char letter) const {
     auto it = roots_.find(upper(letter));
-    if (it == roots_.end()) return std::nullopt;
+    if (it == roots_.end())
+        return std::nullopt;
     return it->second;
 }
 
@@ -63,7 +74,8 @@ std::string DriveMap::toWindows(const fs::path& hostPath) const {
     result.drive = bestLetter;
     std::size_t index = 0;
     for (const auto& part : host) {
-        if (index++ < bestLength || part.empty() || part == "/") continue;
+        if (index++ < bestLength || part.empty() || part == "/")
+            continue;
         result.names.push_back(part.string());
     }
     return result.text();
@@ -71,7 +83,8 @@ std::string DriveMap::toWindows(const fs::path& hostPath) const {
 
 std::optional<fs::path> DriveMap::toHost(const WindowsPath& path) const {
     auto base = root(path.drive);
-    if (!base) return std::nullopt;
+    if (!base)
+        return std::nullopt;
     fs::path host = *base;
     bool resolving = true;
     for (const auto& name : path.names) {
@@ -90,11 +103,13 @@ std::optional<fs::path> DriveMap::toHost(const WindowsPath& path) const {
 
 std::optional<std::string> findNameIgnoringCase(const fs::path& folder, const std::string& name) {
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(folder / name, ec))) return name;
+    if (fs::exists(fs::symlink_status(folder / name, ec)))
+        return name;
     std::optional<std::string> best;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string candidate = it->path().filename().string();
-        if (sameNameIgnoringCase(candidate, name) && (!best || candidate < *best)) best = candidate;
+        if (sameNameIgnoringCase(candidate, name) && (!best || candidate < *best))
+            best = candidate;
     }
     return best;
 }

@@ -12,7 +12,7 @@ namespace quenlark {
 // Which host folder stands for which Windows drive. Z: is always the host's
 // root "/", so every host path has a Windows form (Wine does the same).
 class DriveMap {
-public:
+  public:
     DriveMap();
 
     // Maps `letter` to the host folder `root` (made absolute). Z: may be remapped.
@@ -29,7 +29,7 @@ public:
     // the spelling given, so that it can be created. Nothing for an unmapped drive.
     std::optional<std::filesystem::path> toHost(const WindowsPath& path) const;
 
-private:
+  private:
     std::map<char, std::filesystem::path> roots_;
 };
 

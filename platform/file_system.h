@@ -10,7 +10,7 @@ namespace quenlark {
 // relative to the one current directory), names compared without regard to
 // letter case. Every operation reports failure by its result; none throws.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // Copies the whole file `from` to `to`, replacing a file that is there.

@@ -35,16 +35,19 @@ HostFileSystem::HostFileSystem(DriveMap drives, std::string currentDirectory)
                                                  : std::move(currentDirectory)) {}
 
 std::optional<fs::path> HostFileSystem::hostPath(const std::string& windowsPath) const {
-    if (windowsPath.empty()) return std::nullopt;
+    if (windowsPath.empty())
+        return std::nullopt;
     auto parsed = parseWindowsPath(windowsPath, currentDirectory_);
-    if (!parsed) return std::nullopt;
+    if (!parsed)
+        return std::nullopt;
     return drives_.toHost(*parsed);
 }
 
 bool HostFileSystem::copyFile(const std::string& from, const std::string& to) {
     auto source = hostPath(from);
     auto destination = hostPath(to);
-    if (!source || !destination || isFolder(*destination)) return false;
+    if (!source || !destination || isFolder(*destination))
+        return false;
     return copyFileAtomically(*source, *destination);
 }
 
@@ -55,76 +58,94 @@ bool HostFileSystem::fileExists(const std::string& path) {
 
 bool HostFileSystem::deleteFile(const std::string& path) {
     auto host = hostPath(path);
-    if (!host || !isRegularFile(*host)) return false;
+    if (!host || !isRegularFile(*host))
+        return false;
     std::error_code ec;
     return fs::remove(*host, ec) && !ec;
 }
 
 std::optional<std::uint64_t> HostFileSystem::fileLength(const std::string& path) {
     auto host = hostPath(path);
-    if (!host || !isRegularFile(*host)) return std::nullopt;
+    if (!host || !isRegularFile(*host))
+        return std::nullopt;
     std::error_code ec;
     auto size = fs::file_size(*host, ec);
-    if (ec) return std::nullopt;
+    if (ec)
+        return std::nullopt;
     return size;
 }
 
 bool HostFileSystem::createFolder(const std::string& path) {
     auto host = hostPath(path);
-    if (!host) return false;
+    if (!host)
+        return false;
     std::error_code ec;
     return fs::create_directory(*host, ec) && !ec;
 }
 
 bool HostFileSystem::writeLine(const std::string& path, const std::string& line) {
     auto host = hostPath(path);
-    if (!host || isFolder(*host)) return false;
+    if (!host || isFolder(*host))
+        return false;
     return writeFileAtomically(*host, line + "\r\n");
 }
 
 bool HostFileSystem::writeEmptyFile(const std::string& path) {
     auto host = hostPath(path);
-    if (!host || isFolder(*host)) return false;
+    if (!host || isFolder(*host))
+        return false;
     return writeFileAtomically(*host, {});
 }
 
 std::optional<std::string> HostFileSystem::readFirstLine(const std::string& path) {
     auto host = hostPath(path);
-    if (!host || !isRegularFile(*host)) return std::nullopt;
+    if (!host || !isRegularFile(*host))
+        return std::nullopt;
     std::ifstream in(*host, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::string line;
     char c;
     bool any = false;
     while (in.get(c)) {
         any = true;
-        if (c == '\r' || c == '\n') break;
+        if (c == '\r' || c == '\n')
+            break;
         line += c;
     }
-    if (!any) return std::nullopt;
+    if (!any)
+        return std::nullopt;
     return line;
 }
 
 std::optional<std::string> HostFileSystem::readFile(const std::string& path,
                                                     std::uint64_t maxBytes) {
     auto length = fileLength(path);
-    if (!length || *length > maxBytes) return std::nullopt;
+    if (!length || *length > maxBytes)
+        return std::nullopt;
     std::ifstream in(*hostPath(path), std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::string content(static_cast<std::size_t>(*length), '\0');
     in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    if (in.gcount() != static_cast<std::streamsize>(content.size())) return std::nullopt;
+    if (in.gcount() != static_cast<std::streamsize>(content.size()))
+        return std::nullopt;
     return content;
 }
 
-std::string HostFileSystem::currentDirectory() { return currentDirectory_; }
+std::string HostFileSystem::currentDirectory() {
+    return currentDirectory_;
+}
 
 bool HostFileSystem::setCurrentDirectory(const std::string& path) {
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     auto parsed = parseWindowsPath(path, currentDirectory_);
-    if (!parsed) return false;
+    if (!parsed)
+        return false;
     auto host = drives_.toHost(*parsed);
-    if (!host || !isFolder(*host)) return false;
+    if (!host || !isFolder(*host))
+        return false;
     currentDirectory_ = parsed->text();
     return true;
 }

@@ -10,7 +10,7 @@ namespace quenlark {
 // The file system on the host, reached through a drive map. The current
 // directory is kept here, not by chdir, so the process's own stays put.
 class HostFileSystem : public FileSystem {
-public:
+  public:
     // Starts in `currentDirectory`, by default the process's working directory
     // in Windows form.
     explicit HostFileSystem(DriveMap drives, std::string currentDirectory = {});
@@ -32,7 +32,7 @@ public:
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
 
-private:
+  private:
     DriveMap drives_;
     std::string currentDirectory_;
 };

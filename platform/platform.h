@@ -14,10 +14,10 @@ namespace quenlark {
 struct Platform {
     FileSystem& files;
     WindowsDirectory& windowsDirectory;
-    const DriveMap& drives;       // host <-> Windows paths for the host's file chooser
+    const DriveMap& drives;  // host <-> Windows paths for the host's file chooser
     ProgramStarter& programs;
     Registry& registry;
-    std::string driveNotice;      // opens the welcome text: "Drive C: is /mnt/w98."
+    std::string driveNotice;  // opens the welcome text: "Drive C: is /mnt/w98."
 };
 
 }  // namespace quenlark

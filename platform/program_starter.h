@@ -7,7 +7,7 @@ namespace quenlark {
 // Starts another program from a Windows command line, with a normal focused
 // window, without waiting for it. Never through a shell.
 class ProgramStarter {
-public:
+  public:
     virtual ~ProgramStarter() = default;
 
     // `commandLine` as Windows takes it: "C:\WINDOWS\notepad.exe C:\TOOLS\readme.txt".

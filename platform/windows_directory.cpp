@@ -10,7 +10,8 @@ namespace fs = std::filesystem;
 fs::path HostInstallation::driveRoot() const {
     std::error_code ec;
     fs::path folder = fs::absolute(windowsFolder, ec).lexically_normal();
-    if (!folder.has_filename()) folder = folder.parent_path();
+    if (!folder.has_filename())
+        folder = folder.parent_path();
     return folder.parent_path();
 }
 
@@ -30,9 +31,11 @@ HostWindowsDirectory::HostWindowsDirectory(DriveMap drives, fs::path windowsFold
 
 std::optional<std::string> HostWindowsDirectory::query() {
     std::error_code ec;
-    if (!fs::is_directory(windowsFolder_, ec)) return std::nullopt;
+    if (!fs::is_directory(windowsFolder_, ec))
+        return std::nullopt;
     std::string text = drives_.toWindows(windowsFolder_);
-    if (text.size() >= kWindowsDirectoryBuffer) return std::nullopt;
+    if (text.size() >= kWindowsDirectoryBuffer)
+        return std::nullopt;
     return text;
 }
 

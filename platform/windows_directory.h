@@ -10,7 +10,7 @@ namespace quenlark {
 
 // The query for the installation's Windows directory ("C:\WINDOWS").
 class WindowsDirectory {
-public:
+  public:
     virtual ~WindowsDirectory() = default;
 
     // Nothing when it cannot be determined, or when it does not fit the
@@ -35,11 +35,11 @@ struct HostInstallation {
 };
 
 class HostWindowsDirectory : public WindowsDirectory {
-public:
+  public:
     HostWindowsDirectory(DriveMap drives, std::filesystem::path windowsFolder);
     std::optional<std::string> query() override;
 
-private:
+  private:
     DriveMap drives_;
     std::filesystem::path windowsFolder_;
 };

@@ -6,22 +6,28 @@ namespace quenlark {
 
 namespace {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 bool hasDrive(std::string_view p) {
     return p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
 }
 
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
 void appendNames(std::string_view text, std::vector<std::string>& names) {
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = start;
-        while (end < text.size() && !isSeparator(text[end])) ++end;
+        while (end < text.size() && !isSeparator(text[end]))
+            ++end;
         std::string_view name = text.substr(start, end - start);
         if (name == "..") {
-            if (!names.empty()) names.pop_back();
+            if (!names.empty())
+                names.pop_back();
         } else if (!name.empty() && name != ".") {
             names.emplace_back(name);
         }
@@ -34,7 +40,8 @@ void appendNames(std::string_view text, std::vector<std::string>& names) {
 std::string WindowsPath::text() const {
     std::string out{drive, ':', '\\'};
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) out += '\\';
+        if (i > 0)
+            out += '\\';
         out += names[i];
     }
     return out;
@@ -55,24 +62,29 @@ std::optional<WindowsPath> parseWindowsPath(std::string_view path,
         appendNames(rest, result.names);
         return result;
     }
-    if (!hasDrive(currentDirectory)) return std::nullopt;
+    if (!hasDrive(currentDirectory))
+        return std::nullopt;
     result.drive = upper(currentDirectory[0]);
     // "\name" starts at the root of the current drive.
-    if (path.empty() || !isSeparator(path[0])) appendNames(currentDirectory.substr(2), result.names);
+    if (path.empty() || !isSeparator(path[0]))
+        appendNames(currentDirectory.substr(2), result.names);
     appendNames(path, result.names);
     return result;
 }
 
 std::string windowsParentFolder(std::string_view path) {
     std::size_t cut = path.find_last_of("\\/");
-    if (cut == std::string_view::npos) return {};
+    if (cut == std::string_view::npos)
+        return {};
     // Keep the backslash of a drive root: "C:\a.bmp" -> "C:\".
-    if (cut == 2 && hasDrive(path)) return std::string(path.substr(0, 3));
+    if (cut == 2 && hasDrive(path))
+        return std::string(path.substr(0, 3));
     return std::string(path.substr(0, cut));
 }
 
 bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (std::tolower(static_cast<unsigned char>(a[i])) !=
             std::tolower(static_cast<unsigned char>(b[i])))

@@ -11,7 +11,7 @@ namespace {
 using testing::TempDrive;
 
 class SettingsFileTest : public ::testing::Test {
-protected:
+  protected:
     SettingsFileTest() : files(drive.installation().driveMap(), "C:\\TOOLS") {}
 
     std::optional<std::string> folderRead(std::string_view content) {
@@ -54,8 +54,7 @@ TEST_F(SettingsFileTest, NonAsciiLettersAreWholeCharacters) {
 TEST_F(SettingsFileTest, WriterReplacesTheFileWithOneCrLfLine) {
     TempDrive::put(drive.windows() / "quenlark.ini", "[section]\r\nkey=value\r\nmore\r\n");
     ASSERT_TRUE(writeSettingsFile(files, "C:\\WINDOWS\\quenlark.ini", "C:\\MY PICTURES"));
-    EXPECT_EQ(TempDrive::read(drive.windows() / "quenlark.ini"),
-              "LastUsedDir=C:\\MY PICTURES\r\n");
+    EXPECT_EQ(TempDrive::read(drive.windows() / "quenlark.ini"), "LastUsedDir=C:\\MY PICTURES\r\n");
 }
 
 }  // namespace

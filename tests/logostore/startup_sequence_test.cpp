@@ -14,11 +14,14 @@ using testing::TempDrive;
 const std::string kWelcome = testing::kTestNotice + " " + std::string(kWelcomeText);
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     void installLogos(std::string_view tag) {
-        TempDrive::put(drive.root() / "LOGO.SYS", logoBytes(std::string("start ") + std::string(tag)));
-        TempDrive::put(drive.windows() / "LOGOW.SYS", logoBytes(std::string("wait ") + std::string(tag)));
-        TempDrive::put(drive.windows() / "LOGOS.SYS", logoBytes(std::string("shut ") + std::string(tag)));
+        TempDrive::put(drive.root() / "LOGO.SYS",
+                       logoBytes(std::string("start ") + std::string(tag)));
+        TempDrive::put(drive.windows() / "LOGOW.SYS",
+                       logoBytes(std::string("wait ") + std::string(tag)));
+        TempDrive::put(drive.windows() / "LOGOS.SYS",
+                       logoBytes(std::string("shut ") + std::string(tag)));
     }
     fs::path original(std::string_view name) const { return drive.tools() / "ORIGINAL" / name; }
 

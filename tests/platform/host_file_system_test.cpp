@@ -1,8 +1,8 @@
 #include "host_file_system.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <csignal>
 
 #include "temp_drive.h"
 
@@ -14,13 +14,14 @@ using testing::logoBytes;
 using testing::TempDrive;
 
 class HostFileSystemTest : public ::testing::Test {
-protected:
+  protected:
     HostFileSystemTest() : files(drive.installation().driveMap(), "C:\\TOOLS") {}
 
     // Nothing but the named entries in a folder: no temporary file left over.
     static std::vector<std::string> entries(const fs::path& folder) {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+        for (const auto& e : fs::directory_iterator(folder))
+            names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -98,8 +99,7 @@ TEST_F(HostFileSystemTest, CopyInterruptedHalfWayKeepsTheOldContent) {
 TEST_F(HostFileSystemTest, TextFileIsOneLineEndedByCrLf) {
     TempDrive::put(drive.windows() / "quenlark.ini", "old content\r\nsecond line\r\n");
     ASSERT_TRUE(files.writeLine("C:\\WINDOWS\\QUENLARK.INI", "LastUsedDir=C:\\MY PICTURES"));
-    EXPECT_EQ(TempDrive::read(drive.windows() / "quenlark.ini"),
-              "LastUsedDir=C:\\MY PICTURES\r\n");
+    EXPECT_EQ(TempDrive::read(drive.windows() / "quenlark.ini"), "LastUsedDir=C:\\MY PICTURES\r\n");
     EXPECT_EQ(files.readFirstLine("C:\\WINDOWS\\quenlark.ini"), "LastUsedDir=C:\\MY PICTURES");
 }
 

@@ -21,16 +21,20 @@ void FaultyFileSystem::failOn(FileOp op, std::string fragment, int times) {
 
 bool FaultyFileSystem::fails(FileOp op, const std::string& path) {
     for (auto& fault : faults_) {
-        if (fault.op != op || fault.remaining == 0) continue;
-        if (lower(path).find(fault.fragment) == std::string::npos) continue;
-        if (fault.remaining > 0) --fault.remaining;
+        if (fault.op != op || fault.remaining == 0)
+            continue;
+        if (lower(path).find(fault.fragment) == std::string::npos)
+            continue;
+        if (fault.remaining > 0)
+            --fault.remaining;
         return true;
     }
     return false;
 }
 
 bool FaultyFileSystem::copyFile(const std::string& from, const std::string& to) {
-    if (fails(FileOp::CopySource, from) || fails(FileOp::CopyDestination, to)) return false;
+    if (fails(FileOp::CopySource, from) || fails(FileOp::CopyDestination, to))
+        return false;
     return inner_.copyFile(from, to);
 }
 
@@ -39,7 +43,8 @@ bool FaultyFileSystem::deleteFile(const std::string& path) {
 }
 
 std::optional<std::uint64_t> FaultyFileSystem::fileLength(const std::string& path) {
-    if (fails(FileOp::Length, path)) return std::nullopt;
+    if (fails(FileOp::Length, path))
+        return std::nullopt;
     return inner_.fileLength(path);
 }
 
@@ -56,13 +61,15 @@ bool FaultyFileSystem::writeEmptyFile(const std::string& path) {
 }
 
 std::optional<std::string> FaultyFileSystem::readFirstLine(const std::string& path) {
-    if (fails(FileOp::Read, path)) return std::nullopt;
+    if (fails(FileOp::Read, path))
+        return std::nullopt;
     return inner_.readFirstLine(path);
 }
 
 std::optional<std::string> FaultyFileSystem::readFile(const std::string& path,
                                                       std::uint64_t maxBytes) {
-    if (fails(FileOp::Read, path)) return std::nullopt;
+    if (fails(FileOp::Read, path))
+        return std::nullopt;
     return inner_.readFile(path, maxBytes);
 }
 

@@ -13,8 +13,8 @@ enum class FileOp {
     Delete,
     Length,
     CreateFolder,
-    Write,            // writeLine and writeEmptyFile
-    Read,             // readFirstLine and readFile
+    Write,  // writeLine and writeEmptyFile
+    Read,   // readFirstLine and readFile
     SetCurrentDirectory,
 };
 
@@ -22,7 +22,7 @@ enum class FileOp {
 // (the tests run as root, so write protection does not hold). A failing
 // operation changes nothing, as the host file system promises.
 class FaultyFileSystem : public FileSystem {
-public:
+  public:
     explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
     // The next `times` operations `op` on a path that contains `fragment`
@@ -42,7 +42,7 @@ public:
     std::string currentDirectory() override { return inner_.currentDirectory(); }
     bool setCurrentDirectory(const std::string& path) override;
 
-private:
+  private:
     struct Fault {
         FileOp op;
         std::string fragment;

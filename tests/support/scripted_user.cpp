@@ -24,7 +24,8 @@ bool ScriptedUser::showThumbnail(Slot slot, const std::string& path) {
         return true;
     }
     auto content = files_.readFile(path, 4 * 1024 * 1024);
-    if (!content || content->rfind("BM", 0) != 0) return false;
+    if (!content || content->rfind("BM", 0) != 0)
+        return false;
     thumbnails[index(slot)] = path;
     ++thumbnailLoads[index(slot)];
     return true;

@@ -14,7 +14,7 @@ namespace quenlark::testing {
 // Boxes with only an OK button answer OK by themselves; every other box takes
 // the next scripted answer (and fails the test when there is none).
 class ScriptedUser : public UserInteraction {
-public:
+  public:
     // Thumbnails are "loaded" through `files`: a file that starts with "BM"
     // counts as a picture.
     explicit ScriptedUser(FileSystem& files) : files_(files) {}
@@ -53,7 +53,7 @@ public:
 
     static std::size_t index(Slot slot) { return static_cast<std::size_t>(slot); }
 
-private:
+  private:
     FileSystem& files_;
 };
 

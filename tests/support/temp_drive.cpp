@@ -14,7 +14,8 @@ TempDrive::TempDrive() {
     std::string pattern = (fs::temp_directory_path() / "quenlark-test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
+    if (!::mkdtemp(buffer.data()))
+        throw std::runtime_error("mkdtemp failed");
     base_ = buffer.data();
     root_ = base_ / "drive_c";
     fs::create_directories(windows());
@@ -35,7 +36,8 @@ void TempDrive::put(const fs::path& path, std::string_view content) {
 
 std::string TempDrive::read(const fs::path& path) {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return "<missing>";
+    if (!fs::is_regular_file(path, ec))
+        return "<missing>";
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();

@@ -11,7 +11,7 @@ namespace quenlark::testing {
 // A Windows drive in a fresh temporary folder: drive C: with a WINDOWS folder
 // and a TOOLS folder to start the program from. Removed again at the end.
 class TempDrive {
-public:
+  public:
     TempDrive();
     ~TempDrive();
     TempDrive(const TempDrive&) = delete;
@@ -27,7 +27,7 @@ public:
     // The whole content, or "<missing>".
     static std::string read(const std::filesystem::path& path);
 
-private:
+  private:
     std::filesystem::path base_;
     std::filesystem::path root_;
 };

@@ -1,0 +1,94 @@
+// The menu commands that act on all three slots: Backup All, Restore All and
+// Restore Originals.
+#include "logo_store.h"
+
+namespace quenlark {
+
+namespace {
+
+constexpr std::string_view kResetQuestion =
+    "This will reset all 3 logos to the ones that where on your system before you ran this "
+    "program for the first time. Do you wish to continue ?";
+constexpr std::string_view kBackupAllQuestion =
+    "Do you wish to backup all the present bitmaps acting as logo screens?";
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& name : names)
+        out += (out.empty() ? "" : ", ") + name;
+    return out;
+}
+
+}  // namespace
+
+void LogoStore::backupAll() {
+    for (const auto& slot : kSlots)
+        Backup(paths_.installedOf(slot.slot), paths_.backupOf(slot.slot));
+    for (const auto& slot : kSlots)
+        user_.setBackupChoiceEnabled(slot.slot, true);
+}
+
+void LogoStore::Back_All_Click() {
+    backupAll();
+}
+
+void LogoStore::Rest_All_Click() {
+    for (const auto& slot : kSlots) {
+        Restore(paths_.backupOf(slot.slot), paths_.installedOf(slot.slot));
+        refreshThumbnail(slot.slot);
+    }
+}
+
+// Runs with the original folder current, naming the copies by bare names.
+bool LogoStore::restoreOriginal(const SlotInfo& slot) {
+    const std::string& installed = paths_.installedOf(slot.slot);
+    bool restored = false;
+    if (files_.fileExists(std::string(slot.originalName))) {
+        restored = files_.copyFile(std::string(slot.originalName), installed);
+        refreshThumbnail(slot.slot);
+    } else if (files_.fileExists(std::string(slot.noLogoMarker))) {
+        // There was no logo at first run (Windows showed its own screen):
+        // putting that back means removing the one installed since.
+        restored = !files_.fileExists(installed) || files_.deleteFile(installed);
+        if (user_.isCurrentChoiceSelected(slot.slot) && restored)
+            user_.showThumbnail(slot.slot, "");
+        else
+            refreshThumbnail(slot.slot);
+    }
+    return restored;
+}
+
+void LogoStore::rest_ori_Click() {
+    if (message(std::string(kResetQuestion), MessageStyle::YesNo) != Answer::Yes)
+        return;
+    const Answer backup = message(std::string(kBackupAllQuestion), MessageStyle::YesNoCancel);
+    if (backup == Answer::Yes)
+        backupAll();
+    else if (backup != Answer::No)
+        return;
+
+    // Without the original folder nothing is restored: the bare names must
+    // not be looked up in another folder.
+    const bool inOriginals = files_.setCurrentDirectory(paths_.startupDirectory) &&
+                             files_.setCurrentDirectory(std::string(kOriginalFolder));
+    std::vector<std::string> notRestored;
+    for (const auto& slot : kSlots) {
+        if (!inOriginals || !restoreOriginal(slot))
+            notRestored.push_back(paths_.installedOf(slot.slot));
+    }
+    files_.setCurrentDirectory(paths_.startupDirectory);
+
+    if (notRestored.empty()) {
+        user_.setStatus("All original logos have been successfully restored.");
+        return;
+    }
+    user_.setStatus(
+        "The original logos could not all be restored. Not restored: " + joined(notRestored) + ".");
+    message("These logos could not be put back as they were when Quenlark first ran: " +
+                joined(notRestored) +
+                ". Their original copies are missing from the ORIGINAL folder, or the logo "
+                "files could not be written. The other logos have been restored.",
+            MessageStyle::OkExclamation);
+}
+
+}  // namespace quenlark
