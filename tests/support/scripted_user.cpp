@@ -5,7 +5,7 @@
 namespace quenlark::testing {
 
 Answer ScriptedUser::showMessage(const std::string& text, MessageStyle style) {
-    messages.push_back({text, style});
+    messages.push_back({text, style, status()});
     if (style == MessageStyle::Ok || style == MessageStyle::OkCritical ||
         style == MessageStyle::OkExclamation)
         return Answer::Ok;

@@ -22,6 +22,7 @@ class ScriptedUser : public UserInteraction {
     struct Message {
         std::string text;
         MessageStyle style;
+        std::string statusShown;  // the status line while the box was open
     };
 
     std::deque<Answer> answers;
