@@ -12,9 +12,10 @@ using RegistryKey = std::uint32_t;
 
 inline constexpr RegistryKey kLocalMachine = 0x80000002;  // HKEY_LOCAL_MACHINE
 
-inline constexpr long kRegistrySuccess = 0;     // ERROR_SUCCESS
-inline constexpr long kRegistryNotFound = 2;    // ERROR_FILE_NOT_FOUND
-inline constexpr long kRegistryMoreData = 234;  // ERROR_MORE_DATA: buffer too small
+inline constexpr long kRegistrySuccess = 0;        // ERROR_SUCCESS
+inline constexpr long kRegistryNotFound = 2;       // ERROR_FILE_NOT_FOUND
+inline constexpr long kRegistryInvalidHandle = 6;  // ERROR_INVALID_HANDLE: no such open key
+inline constexpr long kRegistryMoreData = 234;     // ERROR_MORE_DATA: buffer too small
 
 inline constexpr std::uint32_t kRegistryString = 1;  // REG_SZ
 inline constexpr std::uint32_t kRegistryDword = 4;   // REG_DWORD
