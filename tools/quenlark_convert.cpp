@@ -1,0 +1,131 @@
+// quenlark-convert IN OUT [options]: makes a Windows 95/98 start-up or
+// shut-down logo from any picture. Exit status 0 done, 1 failed, 2 bad usage.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+#include "animated_band.h"
+#include "converter.h"
+
+namespace {
+
+using namespace quenlark::converter;
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kBadUsage = 2;
+
+const char* const kDescription =
+    "Makes a Windows 95/98 start-up or shut-down logo (logo.sys, logow.sys, logos.sys) from a\n"
+    "picture: a 320 x 400, 256-colour bitmap of 129,078 bytes, squeezed across so that it\n"
+    "looks right on the 4:3 screen.";
+
+void print(std::FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    std::fputc('\n', to);
+}
+
+int usageError(const QString& message) {
+    print(stderr, QStringLiteral("quenlark-convert: ") + message);
+    print(stderr, QStringLiteral("Usage: quenlark-convert IN OUT [options]; see --help."));
+    return kBadUsage;
+}
+
+std::optional<Rgb> parseColour(const QString& text) {
+    QString digits = text.startsWith('#') ? text.mid(1) : text;
+    bool ok = false;
+    const uint value = digits.toUInt(&ok, 16);
+    if (!ok || digits.size() != 6)
+        return std::nullopt;
+    return Rgb{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
+               static_cast<std::uint8_t>(value)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quenlark-convert"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUENLARK_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.addPositionalArgument(QStringLiteral("IN"),
+                                 QStringLiteral("The picture: PNG, JPEG, GIF, BMP, ..."));
+    parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("The logo file to write."));
+    const QCommandLineOption fit(
+        QStringLiteral("fit"), QStringLiteral("Show all of the picture, with borders (default)."));
+    const QCommandLineOption fill(QStringLiteral("fill"),
+                                  QStringLiteral("Fill the screen, cutting off what sticks out."));
+    const QCommandLineOption stretch(QStringLiteral("stretch"),
+                                     QStringLiteral("Stretch the picture to the screen's shape."));
+    const QCommandLineOption band(
+        QStringLiteral("band"),
+        QStringLiteral("Add a moving colour bar at the bottom, cycling palette entries FIRST to "
+                       "255 (%1 to %2; the stock start-up logo uses %3).")
+            .arg(kSmallestFirstCycled)
+            .arg(kLargestFirstCycled)
+            .arg(kDefaultFirstCycled),
+        QStringLiteral("FIRST"));
+    const QCommandLineOption border(
+        QStringLiteral("border"),
+        QStringLiteral(
+            "Colour of the borders and of the screen's edge, as RRGGBB (default 000000)."),
+        QStringLiteral("RRGGBB"));
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QStringLiteral("Replace OUT if it exists."));
+    parser.addOptions({fit, fill, stretch, band, border, force});
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        print(stdout, parser.helpText());
+        return kDone;
+    }
+    if (parser.isSet(version)) {
+        print(stdout,
+              QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion());
+        return kDone;
+    }
+
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 2)
+        return usageError(QStringLiteral("give exactly one picture and one logo file."));
+
+    ConvertOptions options;
+    const int modes = int(parser.isSet(fit)) + int(parser.isSet(fill)) + int(parser.isSet(stretch));
+    if (modes > 1)
+        return usageError(QStringLiteral("choose only one of --fit, --fill, --stretch."));
+    if (parser.isSet(fill))
+        options.fit = FitMode::Fill;
+    else if (parser.isSet(stretch))
+        options.fit = FitMode::Stretch;
+    if (parser.isSet(band)) {
+        bool ok = false;
+        const int first = parser.value(band).toInt(&ok);
+        if (!ok)
+            return usageError(QStringLiteral("--band needs a palette entry number, not \"") +
+                              parser.value(band) + '"');
+        options.bandFirst = first;
+    }
+    if (parser.isSet(border)) {
+        const auto colour = parseColour(parser.value(border));
+        if (!colour)
+            return usageError(QStringLiteral("--border needs a colour as RRGGBB, not \"") +
+                              parser.value(border) + '"');
+        options.border = *colour;
+    }
+    if (auto problem = checkOptions(options))
+        return usageError(QString::fromStdString(*problem));
+
+    const auto done = convertFile(files[0], QFile::encodeName(files[1]).toStdString(), options,
+                                  parser.isSet(force) ? ExistingFile::Replace : ExistingFile::Keep);
+    if (!done) {
+        print(stderr, QStringLiteral("quenlark-convert: ") + QString::fromStdString(done.error()));
+        return kFailed;
+    }
+    return kDone;
+}
