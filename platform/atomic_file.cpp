@@ -14,6 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+RenameFunction renameFunction = &::rename;
+
 // Closes a descriptor on every way out.
 class Descriptor {
   public:
@@ -80,7 +82,7 @@ class TemporaryFile {
         fd_ = -1;
         if (::close(fd) != 0)
             return false;
-        if (::rename(path_.c_str(), destination.c_str()) != 0)
+        if (renameFunction(path_.c_str(), destination.c_str()) != 0)
             return false;
         committed_ = true;
         return true;
@@ -99,6 +101,12 @@ mode_t defaultMode() {
 }
 
 }  // namespace
+
+RenameFunction replaceRenameFunction(RenameFunction rename) {
+    RenameFunction previous = renameFunction;
+    renameFunction = rename ? rename : &::rename;
+    return previous;
+}
 
 bool copyFileAtomically(const fs::path& source, const fs::path& destination) {
     Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));

@@ -17,4 +17,10 @@ bool copyFileAtomically(const std::filesystem::path& source,
 
 bool writeFileAtomically(const std::filesystem::path& destination, std::string_view content);
 
+// The call that moves a finished temporary file over its destination. Tests
+// put their own in its place to stage a refused move, which real files cannot
+// produce when the tests run as root. Returns the one it replaces.
+using RenameFunction = int (*)(const char* from, const char* to);
+RenameFunction replaceRenameFunction(RenameFunction rename);
+
 }  // namespace quenlark
