@@ -9,6 +9,8 @@ Answer ScriptedUser::showMessage(const std::string& text, MessageStyle style) {
     if (style == MessageStyle::Ok || style == MessageStyle::OkCritical ||
         style == MessageStyle::OkExclamation)
         return Answer::Ok;
+    if (answerer)
+        return answerer(text, style);
     if (answers.empty()) {
         ADD_FAILURE() << "unscripted question: " << text;
         return Answer::Cancel;

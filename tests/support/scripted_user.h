@@ -2,6 +2,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class ScriptedUser : public UserInteraction {
 
     std::deque<Answer> answers;
     std::deque<std::optional<std::string>> chosenFiles;  // one per dialog; nothing = cancel
+    // When set, answers every box that offers a choice, in place of `answers`.
+    std::function<Answer(const std::string& text, MessageStyle style)> answerer;
 
     std::vector<Message> messages;
     std::vector<std::string> statuses;

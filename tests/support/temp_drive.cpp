@@ -1,5 +1,6 @@
 #include "temp_drive.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -10,8 +11,8 @@ namespace quenlark::testing {
 
 namespace fs = std::filesystem;
 
-TempDrive::TempDrive() {
-    std::string pattern = (fs::temp_directory_path() / "quenlark-test-XXXXXX").string();
+TempDrive::TempDrive(const fs::path& parent) {
+    std::string pattern = (parent / "quenlark-test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data()))
@@ -42,6 +43,14 @@ std::string TempDrive::read(const fs::path& path) {
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+fs::path fastTemporaryFolder() {
+    const fs::path memory = "/dev/shm";
+    std::error_code ec;
+    if (fs::is_directory(memory, ec) && ::access(memory.c_str(), W_OK) == 0)
+        return memory;
+    return fs::temp_directory_path();
 }
 
 std::string logoBytes(std::string_view tag, std::size_t size) {

@@ -12,7 +12,9 @@ namespace quenlark::testing {
 // and a TOOLS folder to start the program from. Removed again at the end.
 class TempDrive {
   public:
-    TempDrive();
+    // In `parent`, by default the system's temporary folder.
+    explicit TempDrive(
+        const std::filesystem::path& parent = std::filesystem::temp_directory_path());
     ~TempDrive();
     TempDrive(const TempDrive&) = delete;
     TempDrive& operator=(const TempDrive&) = delete;
@@ -31,6 +33,11 @@ class TempDrive {
     std::filesystem::path base_;
     std::filesystem::path root_;
 };
+
+// A folder in memory (/dev/shm) where there is one, else the temporary
+// folder: harnesses that write thousands of files stay fast on it, because
+// the platform flushes every file it writes to the disk.
+std::filesystem::path fastTemporaryFolder();
 
 // A stand-in logo: "BM", a tag to tell logos apart, padded to `size` bytes.
 std::string logoBytes(std::string_view tag, std::size_t size = 129078);
