@@ -98,9 +98,10 @@ class LogoStore {
 
     StorePaths paths_;
     std::string messageText_;
-    int dialogOutcome_ = 1;   // 0: a file was chosen in the last dialog
-    std::string chosenPath_;  // the file chosen in the last dialog
-    int backupMade_ = 0;      // 1: the last swap backed the old logo up (or tried to)
+    int dialogOutcome_ = 1;     // 0: a file was chosen in the last dialog
+    std::string chosenPath_;    // the file chosen in the last dialog
+    std::string chosenFolder_;  // the folder to remember after the last dialog
+    int backupMade_ = 0;        // 1: the last swap backed the old logo up (or tried to)
 };
 
 }  // namespace quenlark

@@ -37,8 +37,12 @@ void LogoStore::Dialog() {
     chosenPath_ = *chosen;
     dialogOutcome_ = 0;
     // The Windows file dialog leaves the chosen file's folder current; the
-    // remembered folder is read from there.
-    files_.setCurrentDirectory(windowsParentFolder(chosenPath_));
+    // remembered folder is read from there. A folder that cannot be entered
+    // is remembered as the dialog named it, rather than whatever folder
+    // happens to be current.
+    chosenFolder_ = windowsParentFolder(chosenPath_);
+    if (files_.setCurrentDirectory(chosenFolder_))
+        chosenFolder_ = files_.currentDirectory();
 }
 
 void LogoStore::Swap(const std::string& Nieuw, const std::string& Huidig, const std::string& Back) {
@@ -70,7 +74,7 @@ void LogoStore::swapClicked(Slot slot) {
     Dialog();
     if (dialogOutcome_ != 0)
         return;
-    writeSettingsFile(files_, paths_.settingsPath, files_.currentDirectory());
+    writeSettingsFile(files_, paths_.settingsPath, chosenFolder_);
     if (!Check(chosenPath_))
         return;
     Swap(chosenPath_, paths_.installedOf(slot), paths_.backupOf(slot));
