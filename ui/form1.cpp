@@ -1,0 +1,200 @@
+// The main window's controls, menu and wiring.
+#include "form1.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <algorithm>
+
+#include "form3.h"
+#include "program_fonts.h"
+#include "program_icon.h"
+#include "program_texts.h"
+#include "slot_page.h"
+#include "tab_control.h"
+#include "thumbnail.h"
+#include "twips.h"
+
+namespace quenlark {
+
+namespace {
+
+constexpr QSize kClientArea(fromTwips(8115), fromTwips(5295));
+
+// The procedures behind each slot page's controls.
+struct SlotHandlers {
+    void (LogoStore::*swap)();
+    void (LogoStore::*restore)();
+    void (LogoStore::*backup)();
+    void (Form1::*option)(int);
+    void (Form1::*image)();
+};
+
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(rect);
+    return label;
+}
+
+}  // namespace
+
+Form1::Form1(Platform& platform)
+    : platform_(platform),
+      store_(platform.files, platform.windowsDirectory, *this, platform.driveNotice) {
+    setObjectName("Form1");
+    setWindowTitle(kMainWindowCaption);
+    setWindowIcon(programIcon());
+    setFont(windowDefaultFont());
+    buildClientArea();
+    buildMenu();
+    // Nothing in the layout moves or grows with the window.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+Form1::~Form1() {
+    delete viewer_;
+}
+
+bool Form1::Form_Load() {
+    return store_.Form_Load();
+}
+
+void Form1::buildClientArea() {
+    auto* client = new QWidget(this);
+    client->setFixedSize(kClientArea);
+    setCentralWidget(client);
+
+    const QRect tabRect = twipsRect(0, 120, 8115, 4335);
+    tabs_ = new TabControl(tabRect.size(), client);
+    tabs_->setObjectName("SSTab1");
+    tabs_->move(tabRect.topLeft());
+    tabs_->tabBar()->setFont(layoutFont("Arial", 9));
+    for (const SlotInfo& slot : kSlots)
+        pages_[static_cast<std::size_t>(slot.slot)] = new SlotPage(slot, *tabs_);
+    for (const SlotInfo& slot : kSlots)
+        wireSlotPage(slot.slot);
+    tabs_->setCurrentIndex(0);
+
+    addLabel(client, "Label13", "Status:", twipsRect(60, 4560, 555, 375));
+    status_ = addLabel(client, "Label16", QString(), twipsRect(660, 4500, 7395, 495));
+    status_->setWordWrap(true);
+    status_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    status_->setLineWidth(1);
+    status_->setMargin(1);
+    status_->setAccessibleName("Status");
+    QPalette statusColours = status_->palette();
+    statusColours.setColor(QPalette::Window, statusColours.color(QPalette::Base));
+    status_->setPalette(statusColours);
+    status_->setAutoFillBackground(true);
+
+    auto* line = new QFrame(client);
+    line->setObjectName("Line7");
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setLineWidth(1);
+    line->setGeometry(twipsHorizontalLine(0, 8100, 5040));
+
+    const QFont footerFont = layoutFont("Arial", 8.25, true);
+    addLabel(client, "Label14", "This program looks and works best in 16-bit color and above.",
+             twipsRect(0, 5100, 5295, 195))
+        ->setFont(footerFont);
+    QLabel* credit = addLabel(client, "Label15", kCreditLine, twipsRect(6060, 5100, 2055, 195));
+    credit->setFont(footerFont);
+    credit->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    orderTabStops();
+}
+
+void Form1::wireSlotPage(Slot slot) {
+    static constexpr SlotHandlers kHandlers[] = {
+        {&LogoStore::Command1_Click, &LogoStore::command2_Click, &LogoStore::Command3_Click,
+         &Form1::Option1_Click, &Form1::Image1_Click},
+        {&LogoStore::Command4_Click, &LogoStore::Command5_Click, &LogoStore::Command6_Click,
+         &Form1::Option3_Click, &Form1::Image2_Click},
+        {&LogoStore::Command7_Click, &LogoStore::Command8_Click, &LogoStore::Command9_Click,
+         &Form1::Option5_Click, &Form1::Image3_Click},
+    };
+    const SlotHandlers& handlers = kHandlers[static_cast<std::size_t>(slot)];
+    SlotPage& p = page(slot);
+    connect(p.swapButton(), &QPushButton::clicked, this,
+            [this, h = handlers.swap] { (store_.*h)(); });
+    connect(p.restoreButton(), &QPushButton::clicked, this,
+            [this, h = handlers.restore] { (store_.*h)(); });
+    connect(p.backupButton(), &QPushButton::clicked, this,
+            [this, h = handlers.backup] { (store_.*h)(); });
+    for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()}) {
+        const int index = choice->property("index").toInt();
+        connect(choice, &QRadioButton::clicked, this,
+                [this, h = handlers.option, index] { (this->*h)(index); });
+    }
+    connect(p.thumbnail(), &Thumbnail::clicked, this, [this, h = handlers.image] { (this->*h)(); });
+}
+
+// The tab control first, then the pages' controls in the order the layout
+// numbers them; the pages that are not shown are skipped by Qt.
+void Form1::orderTabStops() {
+    std::vector<std::pair<int, QWidget*>> stops{{0, tabs_}};
+    for (SlotPage* p : pages_) {
+        auto pageStops = p->tabStops();
+        stops.insert(stops.end(), pageStops.begin(), pageStops.end());
+    }
+    std::sort(stops.begin(), stops.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        setTabOrder(stops[i - 1].second, stops[i].second);
+}
+
+void Form1::buildMenu() {
+    struct Item {
+        const char* name;
+        const char* caption;  // nullptr: a separator
+        QKeySequence shortcut;
+        std::function<void()> run;
+    };
+    struct Menu {
+        const char* name;
+        const char* caption;
+        std::vector<Item> items;
+    };
+    const std::vector<Menu> menus{
+        {"options",
+         "&Options",
+         {{"back_all", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_.Back_All_Click(); }},
+          {"rest_all", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_.Rest_All_Click(); }},
+          {"sem1", nullptr, {}, {}},
+          {"exit", "&Quit", Qt::CTRL | Qt::Key_Q, [this] { Exit_Click(); }}}},
+        {"special",
+         "&Special",
+         {{"rest_ori", "Restore &Originals", Qt::CTRL | Qt::Key_O,
+           [this] { store_.rest_ori_Click(); }}}},
+        {"info",
+         "&Info",
+         {{"readme", "Read &Me", Qt::CTRL | Qt::Key_M, [this] { readme_Click(); }},
+          {"sem2", nullptr, {}, {}},
+          {"about", "&About", Qt::CTRL | Qt::Key_A, [this] { about_Click(); }}}},
+    };
+    for (const Menu& m : menus) {
+        QMenu* menu = menuBar()->addMenu(m.caption);
+        menu->setObjectName(m.name);
+        for (const Item& item : m.items) {
+            QAction* action = item.caption ? menu->addAction(item.caption) : menu->addSeparator();
+            action->setObjectName(item.name);
+            if (!item.caption)
+                continue;
+            action->setShortcut(item.shortcut);
+            // The shortcuts work on every page, whatever control has the focus.
+            action->setShortcutContext(Qt::WindowShortcut);
+            connect(action, &QAction::triggered, this, item.run);
+        }
+    }
+}
+
+}  // namespace quenlark

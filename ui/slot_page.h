@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+#include <utility>
+#include <vector>
+
+#include "slots.h"
+
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+namespace quenlark {
+
+class TabControl;
+class Thumbnail;
+
+// The controls of one slot's page of the main window. The three pages share
+// one layout; only the control names and the file names in the texts differ.
+//
+// Each preview option is a pair of radio buttons, the control array `Option1`
+// (`Option3`, `Option5`): its choices are named with their index, "Option1_0"
+// ("Current") and "Option1_1" ("Backup"), and carry the index in the property
+// "index".
+class SlotPage : public QWidget {
+    Q_OBJECT
+  public:
+    // Adds the page to `tabs` and lays its controls out on it.
+    SlotPage(const SlotInfo& slot, TabControl& tabs);
+
+    QPushButton* swapButton() const { return swapButton_; }
+    QPushButton* restoreButton() const { return restoreButton_; }
+    QPushButton* backupButton() const { return backupButton_; }
+    QRadioButton* currentChoice() const { return currentChoice_; }
+    QRadioButton* backupChoice() const { return backupChoice_; }
+    Thumbnail* thumbnail() const { return thumbnail_; }
+
+    // The page's controls that take the focus, each with its place in the
+    // window's tab order.
+    std::vector<std::pair<int, QWidget*>> tabStops() const;
+
+  private:
+    const SlotInfo& slot_;
+    QPushButton* swapButton_;
+    QPushButton* restoreButton_;
+    QPushButton* backupButton_;
+    QRadioButton* currentChoice_;
+    QRadioButton* backupChoice_;
+    Thumbnail* thumbnail_;
+};
+
+// The object name of choice `index` of the option pair `option`: "Option3_1".
+QString optionChoiceName(std::string_view option, int index);
+
+}  // namespace quenlark
