@@ -33,11 +33,16 @@ void LogoStore::refreshThumbnail(Slot slot) {
 }
 
 void LogoStore::Backup(const std::string& Huidig, const std::string& Back) {
+    backupLogo(Huidig, Back);
+}
+
+bool LogoStore::backupLogo(const std::string& Huidig, const std::string& Back) {
     if (!copyWithRetry(Huidig, Back, kCopyFailedBox, kCopyFailedStatus))
-        return;
+        return false;
     for (const auto& slot : kSlots)
         refreshThumbnail(slot.slot);
     user_.setStatus("File " + Huidig + " has been successfully copied to " + Back + ".");
+    return true;
 }
 
 void LogoStore::Restore(const std::string& Back, const std::string& Huidig) {

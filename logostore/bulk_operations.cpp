@@ -21,11 +21,16 @@ std::string joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-void LogoStore::backupAll() {
-    for (const auto& slot : kSlots)
-        Backup(paths_.installedOf(slot.slot), paths_.backupOf(slot.slot));
+std::array<bool, 3> LogoStore::backupAll() {
+    std::array<bool, 3> notBackedUp{};
+    for (const auto& slot : kSlots) {
+        const std::string& installed = paths_.installedOf(slot.slot);
+        notBackedUp[static_cast<std::size_t>(slot.slot)] =
+            !backupLogo(installed, paths_.backupOf(slot.slot)) && files_.fileExists(installed);
+    }
     for (const auto& slot : kSlots)
         user_.setBackupChoiceEnabled(slot.slot, true);
+    return notBackedUp;
 }
 
 void LogoStore::Back_All_Click() {
@@ -62,8 +67,11 @@ void LogoStore::rest_ori_Click() {
     if (message(std::string(kResetQuestion), MessageStyle::YesNo) != Answer::Yes)
         return;
     const Answer backup = message(std::string(kBackupAllQuestion), MessageStyle::YesNoCancel);
+    // A logo whose backup the user asked for and did not get is not replaced:
+    // the reset would lose it.
+    std::array<bool, 3> notBackedUp{};
     if (backup == Answer::Yes)
-        backupAll();
+        notBackedUp = backupAll();
     else if (backup != Answer::No)
         return;
 
@@ -73,7 +81,8 @@ void LogoStore::rest_ori_Click() {
                              files_.setCurrentDirectory(std::string(kOriginalFolder));
     std::vector<std::string> notRestored;
     for (const auto& slot : kSlots) {
-        if (!inOriginals || !restoreOriginal(slot))
+        if (!inOriginals || notBackedUp[static_cast<std::size_t>(slot.slot)] ||
+            !restoreOriginal(slot))
             notRestored.push_back(paths_.installedOf(slot.slot));
     }
     files_.setCurrentDirectory(paths_.startupDirectory);
@@ -86,8 +95,9 @@ void LogoStore::rest_ori_Click() {
         "The original logos could not all be restored. Not restored: " + joined(notRestored) + ".");
     message("These logos could not be put back as they were when Quenlark first ran: " +
                 joined(notRestored) +
-                ". Their original copies are missing from the ORIGINAL folder, or the logo "
-                "files could not be written. The other logos have been restored.",
+                ". Their original copies are missing from the ORIGINAL folder, the logo files "
+                "could not be written, or the backup asked for could not be made first. The "
+                "other logos have been restored.",
             MessageStyle::OkExclamation);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "file_system.h"
@@ -87,7 +88,11 @@ class LogoStore {
     bool keepPresentLogo(const std::string& Huidig, const std::string& keep);
     // Loads each slot's previewed file into its thumbnail.
     void refreshThumbnail(Slot slot);
-    void backupAll();
+    // `Backup`, telling whether the backup was made.
+    bool backupLogo(const std::string& Huidig, const std::string& Back);
+    // Backs all three slots up; true for each slot whose logo exists and was
+    // not backed up (the user cancelled at the retry prompt).
+    std::array<bool, 3> backupAll();
     // Puts one slot's first-run state back; false when it could not.
     bool restoreOriginal(const SlotInfo& slot);
 

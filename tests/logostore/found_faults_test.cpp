@@ -23,5 +23,31 @@ TEST_F(FoundFaults, FolderThatCannotBeEnteredIsRememberedAsChosen) {
     EXPECT_EQ(read(installed(Slot::Wait)), logo("new"));
 }
 
+// Restore Originals answered Yes to the backup went on over a logo whose
+// backup had failed and been cancelled: that logo was gone for good.
+TEST_F(FoundFaults, RestoreOriginalsKeepsALogoWhoseBackupWasNotMade) {
+    for (const auto& slot : kSlots)
+        TempDrive::put(installed(slot.slot), logoBytes("new " + std::string(slot.caption)));
+    files().failOn(FileOp::CopyDestination, "logow.qnk");
+    user().answers = {Answer::Yes, Answer::Yes, Answer::Retry, Answer::Cancel};
+    store().rest_ori_Click();
+
+    EXPECT_EQ(read(installed(Slot::Wait)), logo("new Wait"));
+    EXPECT_EQ(read(installed(Slot::StartUp)), oldLogo(Slot::StartUp));
+    EXPECT_EQ(read(backup(Slot::StartUp)), logo("new Start Up"));
+    EXPECT_EQ(read(installed(Slot::ShutDown)), oldLogo(Slot::ShutDown));
+    EXPECT_EQ(user().messages.back().style, MessageStyle::OkExclamation);
+    EXPECT_NE(user().messages.back().text.find("C:\\WINDOWS\\logow.sys"), std::string::npos);
+    EXPECT_NE(user().status().find("Not restored: C:\\WINDOWS\\logow.sys."), std::string::npos);
+
+    // A logo that is not there has nothing to lose: its slot is reset.
+    std::filesystem::remove(installed(Slot::Wait));
+    files().clearFaults();
+    user().answers = {Answer::Yes, Answer::Yes, Answer::Cancel};
+    store().rest_ori_Click();
+    EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
+    EXPECT_EQ(user().status(), "All original logos have been successfully restored.");
+}
+
 }  // namespace
 }  // namespace quenlark
