@@ -21,13 +21,20 @@ std::uint64_t le(const QByteArray& bytes, int at, int size) {
     return value;
 }
 
+bool tooLarge(std::uint64_t width, std::uint64_t height) {
+    return width > kLargestSide || height > kLargestSide || width * height > kLargestPixelCount;
+}
+
+enum class BmpHeader { Fine, TooLarge, CutShort };
+
 // Qt's BMP reader fills in whatever rows a short file lacks and calls the
-// picture read, so a BMP's header is held against the file's length first.
-// Called before anything else has read from `device`.
-bool isCutShortBmp(QIODevice& device) {
+// picture read, and it gives no size for some headers it will refuse later,
+// so a BMP's header is looked at here first. Called before anything else has
+// read from `device`; anything that is not a BMP is Fine here.
+BmpHeader checkBmpHeader(QIODevice& device) {
     const QByteArray header = device.peek(54);
     if (header.size() < 26 || !header.startsWith("BM"))
-        return false;  // not a BMP, or too short for Qt to take anyway
+        return BmpHeader::Fine;  // not a BMP, or too short for Qt to take anyway
     const qint64 length = device.size();
     const std::uint64_t pixelOffset = le(header, 10, 4);
     const std::uint64_t infoSize = le(header, 14, 4);
@@ -44,11 +51,10 @@ bool isCutShortBmp(QIODevice& device) {
         compression = le(header, 30, 4);
         imageSize = le(header, 34, 4);
     } else {
-        return true;
+        return BmpHeader::CutShort;
     }
-    // The size check refuses these, and it keeps the sums below in range.
-    if (width > kLargestSide || height > kLargestSide)
-        return false;
+    if (tooLarge(width, height))
+        return BmpHeader::TooLarge;
     std::uint64_t needed = pixelOffset;
     if (compression == 0 || compression == 3 || compression == 6) {
         // Rows of whole 32-bit words.
@@ -56,12 +62,19 @@ bool isCutShortBmp(QIODevice& device) {
     } else {
         needed += imageSize;  // run-length data: its size is in the header
     }
-    return length >= 0 && static_cast<std::uint64_t>(length) < needed;
+    return length >= 0 && static_cast<std::uint64_t>(length) < needed ? BmpHeader::CutShort
+                                                                      : BmpHeader::Fine;
+}
+
+std::string tooLargeMessage(const QString& name, std::uint64_t width, std::uint64_t height) {
+    return text(name) + " is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels); the largest picture taken is " +
+           std::to_string(kLargestPixelCount / 1000000) + " megapixels.";
 }
 
 Result<QImage> readFrom(QIODevice& device, const QString& name) {
     using R = Result<QImage>;
-    const bool cutShort = isCutShortBmp(device);
+    const BmpHeader bmp = checkBmpHeader(device);
     QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&device);
     reader.setAutoTransform(true);
@@ -71,23 +84,17 @@ Result<QImage> readFrom(QIODevice& device, const QString& name) {
     // Look at the header's size first, so a file that claims to be huge costs
     // nothing. A reader that cannot tell still meets Qt's allocation limit.
     const QSize size = reader.size();
-    if (size.isValid() &&
-        (size.width() > kLargestSide || size.height() > kLargestSide ||
-         static_cast<long long>(size.width()) * size.height() > kLargestPixelCount))
-        return R::failure(text(name) + " is too large (" + std::to_string(size.width()) + " x " +
-                          std::to_string(size.height()) +
-                          " pixels); the largest picture taken is " +
+    if (size.isValid() && tooLarge(size.width(), size.height()))
+        return R::failure(tooLargeMessage(name, size.width(), size.height()));
+    if (bmp == BmpHeader::TooLarge)
+        return R::failure(text(name) + " is too large: its header claims more than " +
                           std::to_string(kLargestPixelCount / 1000000) + " megapixels.");
-
-    if (cutShort)
+    if (bmp == BmpHeader::CutShort)
         return R::failure(text(name) + " is cut short: the file ends before its pixels do.");
 
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return R::failure(text(name) + " could not be read: " + text(reader.errorString()) + ".");
-    if (image.width() > kLargestSide || image.height() > kLargestSide ||
-        static_cast<long long>(image.width()) * image.height() > kLargestPixelCount)
-        return R::failure(text(name) + " is too large.");
     return image;
 }
 
