@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "platform.h"
+
+class QLabel;
+class QPushButton;
+
+namespace quenlark {
+
+// The about box: the program's name and version, the colour depth of the
+// screen with advice about it, and a launcher for the system-information tool.
+// A window of its own beside the main window (Quit leaves it open); at most
+// one exists, and it deletes itself when closed.
+class Form2 : public QWidget {
+    Q_OBJECT
+  public:
+    // The main window's "About": creates the box and shows it, or brings the
+    // open one to the front unchanged (the colour depth is read only when the
+    // box is created). `platform` must outlive the box.
+    static Form2* showAbout(Platform& platform);
+
+    // The open about box, or nullptr.
+    static Form2* openInstance();
+
+    // Bits per pixel of the screen the box is on. Tests put their own here.
+    static std::function<int(const QWidget& box)> colorDepth;
+
+    // Sets the colour depth, the verdict and the advice.
+    void Form_Load();
+    // "Okay": closes the box.
+    void Command1_Click();
+    // "MS Info..": starts the system-information tool or says it can't.
+    void command2_Click();
+
+  private:
+    explicit Form2(Platform& platform);
+    void createControls();
+
+    Platform& platform_;
+    QLabel* Label7 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+
+    static QPointer<Form2> open_;
+};
+
+// The contact line of the about box.
+inline constexpr const char* kContactLine = "Report problems on the project's issue tracker";
+
+}  // namespace quenlark
