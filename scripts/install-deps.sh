@@ -9,6 +9,7 @@ packages=(
   libgtest-dev                  # GoogleTest for the logostore and platform tests
   xvfb xauth xdotool imagemagick # running the program headless, screenshots
   clang-format                  # formatting
+  xdg-utils                     # xdg-open: "Read Me" shows the readme in the desktop's text viewer
   libimagequant-dev pkg-config  # the logo converter's reduction to 256 colours (found through pkg-config)
 )
 
