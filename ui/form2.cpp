@@ -39,6 +39,7 @@ std::function<int(const QWidget&)> Form2::colorDepth = screenDepth;
 Form2* Form2::showAbout(Platform& platform) {
     if (!open_)
         open_ = new Form2(platform);
+    open_->setWindowState(open_->windowState() & ~Qt::WindowMinimized);
     open_->show();
     open_->raise();
     open_->activateWindow();

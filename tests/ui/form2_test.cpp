@@ -323,6 +323,13 @@ void Form2Test::aboutTwiceShowsTheSameBoxWithoutReadingTheDepthAgain() {
     QCOMPARE(Form2::openInstance(), first);
     QCOMPARE(depthReads_, 1);
     QCOMPARE(control<QLabel>("Label7")->text(), "24");
+
+    first->showMinimized();
+    QTest::qWait(50);  // the window system reports the new state later
+    QVERIFY(first->isMinimized());
+    QCOMPARE(Form2::showAbout(*platform_), first);
+    QTest::qWait(50);
+    QVERIFY(!first->isMinimized());
     const auto windows = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(windows.begin(), windows.end(),
                            [](QWidget* w) { return qobject_cast<Form2*>(w) != nullptr; }),
