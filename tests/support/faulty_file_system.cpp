@@ -112,6 +112,7 @@ void FaultyFileSystem::failCall(int number, FaultKind kind, bool sticky) {
 
 void FaultyFileSystem::resetCalls() {
     calls_.clear();
+    lastCallFaulted_ = false;
     faultNumber_ = 0;
     stickyCall_.reset();
     missedFaults_ = 0;
@@ -119,6 +120,7 @@ void FaultyFileSystem::resetCalls() {
 
 std::optional<FaultKind> FaultyFileSystem::numbered(FileCall call) {
     calls_.push_back(call);
+    lastCallFaulted_ = false;
     std::optional<FaultKind> kind;
     if (static_cast<int>(calls_.size()) == faultNumber_) {
         kind = faultKind_;
@@ -135,6 +137,7 @@ std::optional<FaultKind> FaultyFileSystem::numbered(FileCall call) {
         ++missedFaults_;  // this call cannot fail that way
         return std::nullopt;
     }
+    lastCallFaulted_ = true;
     return kind;
 }
 

@@ -110,6 +110,9 @@ class FaultyFileSystem : public FileSystem {
     // Calls that were to fail and succeeded all the same (a size limit above
     // what the call wrote).
     int missedFaults() const { return missedFaults_; }
+    // Whether the last call met the numbered fault, so that a harness can
+    // tell the prompt that follows from one that a real failure brought.
+    bool lastCallFaulted() const { return lastCallFaulted_; }
 
     bool copyFile(const std::string& from, const std::string& to) override;
     bool fileExists(const std::string& path) override;
@@ -144,6 +147,7 @@ class FaultyFileSystem : public FileSystem {
     bool sticky_ = false;
     std::optional<FileCall> stickyCall_;
     int missedFaults_ = 0;
+    bool lastCallFaulted_ = false;
 };
 
 }  // namespace quenlark::testing
