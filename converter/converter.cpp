@@ -21,6 +21,8 @@ Result<LogoPicture> makeLogo(const QImage& picture, const ConvertOptions& option
     if (picture.isNull())
         return Result<LogoPicture>::failure("There is no picture to convert.");
     const QImage fitted = fitToLogo(picture, options.fit, options.border);
+    // Full dithering: smooth gradients are what a photo on 256 colours loses
+    // first, and banding shows more than the fine grain dithering leaves.
     if (!options.bandFirst)
         return quantize(fitted, kPaletteSize, options.border);
 

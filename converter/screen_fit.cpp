@@ -58,15 +58,20 @@ QImage fitToLogo(const QImage& picture, FitMode mode, Rgb border) {
 
     const QRect area = sourceArea(picture.size(), mode).toAlignedRect();
     const QRect target = logoArea(picture.size(), mode);
-    // Premultiplied, so that the filter does not bleed the colour of
-    // transparent pixels into their neighbours.
-    QImage source = picture.copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // A photo is large: no copy of it unless a part is cut out, and no
+    // conversion unless it has transparency, which must be premultiplied so
+    // that the filter does not bleed the colour of transparent pixels into
+    // their neighbours.
+    QImage source = area == picture.rect() ? picture : picture.copy(area);
+    if (source.hasAlphaChannel())
+        source.convertTo(QImage::Format_ARGB32_Premultiplied);
     // Qt's smooth scaling averages every source pixel under each target pixel
     // when it shrinks (an area filter), so a photo many times the logo's size
     // comes out without aliasing; it interpolates bilinearly when it enlarges.
     // Width and height are scaled by different factors: that is the squeeze.
     const QImage scaled =
-        source.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        source.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < scaled.height(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
         auto* to = reinterpret_cast<QRgb*>(logo.scanLine(target.y() + y)) + target.x();

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "animated_band.h"
+#include "quantize.h"
 #include "test_pictures.h"
 
 namespace quenlark::converter {
@@ -124,6 +125,37 @@ TEST(MakeLogo, TakesAPictureOfOneColour) {
     ASSERT_TRUE(logo) << logo.error();
     const Rgb centre = logo->palette[logo->at(160, 200)];
     EXPECT_EQ(centre, (Rgb{90, 180, 45}));
+}
+
+TEST(Quantize, RefusesWhatItCannotDo) {
+    const QImage fitted = fitToLogo(gradientPicture(64, 48), FitMode::Fit, {});
+    EXPECT_EQ(quantize(QImage(64, 48, QImage::Format_RGB32), 256, {}).error(),
+              "The picture to reduce is not 320 x 400.");
+    struct Case {
+        int colours;
+        int rows;
+        float dithering;
+    } cases[] = {{1, 400, 1},   {257, 400, 1},     {256, 0, 1},
+                 {256, 401, 1}, {256, 400, -0.5f}, {256, 400, 1.5f}};
+    for (const Case& c : cases)
+        EXPECT_FALSE(quantize(fitted, c.colours, {}, c.rows, c.dithering))
+            << c.colours << " " << c.rows << " " << c.dithering;
+}
+
+TEST(Quantize, DitheringTradesPixelErrorForSmoothness) {
+    const QImage fitted = fitToLogo(gradientPicture(640, 480), FitMode::Fit, {});
+    const auto plain = quantize(fitted, 16, {}, kLogoHeight, 0.0f);
+    const auto dithered = quantize(fitted, 16, {}, kLogoHeight, 1.0f);
+    ASSERT_TRUE(plain && dithered);
+    // Without dithering a 16-colour gradient falls into flat bands: far
+    // fewer distinct neighbours along a row than with it.
+    auto changes = [](const LogoPicture& logo) {
+        int count = 0;
+        for (int x = 1; x < kLogoWidth; ++x)
+            count += logo.at(x, 200) != logo.at(x - 1, 200);
+        return count;
+    };
+    EXPECT_GT(changes(*dithered), 3 * changes(*plain));
 }
 
 }  // namespace
