@@ -57,6 +57,11 @@ TEST(ReadPicture, TakesBmpOfEveryDepthAndCompression) {
         {"8 bits, 16-entry palette", bmpFile({4, 4, 8, 0, 16}, std::string(16, '\x0f'))},
         {"8 bits, full palette", bmpFile({4, 4, 8}, std::string(16, '\x80'))},
         {"8 bits, run-length encoded", bmpFile({4, 4, 8, 1}, testing::rle8Rows(4, 4, 200))},
+        // Each row one run of four pixels alternating entries 1 and 2.
+        {"4 bits, run-length encoded",
+         bmpFile({4, 4, 4, 2}, std::string("\x04\x12\0\0", 4) + std::string("\x04\x12\0\0", 4) +
+                                   std::string("\x04\x12\0\0", 4) +
+                                   std::string("\x04\x12\0\0\0\x01", 6))},
         {"8 bits, top-down", bmpFile({4, -4, 8}, std::string(16, '\x80'))},
         {"24 bits", bmpFile({4, 4, 24}, std::string(48, '\x7f'))},
         {"32 bits", bmpFile({4, 4, 32}, std::string(64, '\x7f'))},
