@@ -12,7 +12,6 @@ class QLabel;
 
 namespace quenlark {
 
-class Form2;
 class Form3;
 class SlotPage;
 class TabControl;

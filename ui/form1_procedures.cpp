@@ -5,10 +5,12 @@
 #include <QRadioButton>
 
 #include "form1.h"
+#include "form2.h"
 #include "form3.h"
 #include "message_box.h"
 #include "open_file_dialog.h"
 #include "picture_loader.h"
+#include "readme_command.h"
 #include "slot_page.h"
 #include "thumbnail.h"
 
@@ -102,8 +104,16 @@ void Form1::Exit_Click() {
     close();
 }
 
-void Form1::readme_Click() {}
+void Form1::readme_Click() {
+    const StorePaths& paths = store_.paths();
+    if (const auto failure =
+            openReadme(platform_.programs, paths.windowsDirectory, paths.startupDirectory))
+        showMessage(*failure, kReadmeFailureStyle);
+}
 
-void Form1::about_Click() {}
+// The about box is a window of its own: it stays after a Quit.
+void Form1::about_Click() {
+    Form2::showAbout(platform_);
+}
 
 }  // namespace quenlark

@@ -90,6 +90,8 @@ Answer showMessageBox(QWidget* parent, const std::string& text, MessageStyle sty
     const bool dismissable = look.escape != QMessageBox::NoButton;
 
     ProgramMessageBox box(parent, dismissable);
+    // First: QMessageBox resets the window flags when the modality is set.
+    box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(kProgramTitle);
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));
@@ -103,7 +105,6 @@ Answer showMessageBox(QWidget* parent, const std::string& text, MessageStyle sty
         box.setWindowFlags((box.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
                            ~Qt::WindowCloseButtonHint);
     }
-    box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 
     if (box.clickedButton())

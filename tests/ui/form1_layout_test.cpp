@@ -1,0 +1,398 @@
+// The main window as laid out: every control at its place with its text and
+// font, the menu, the tab order, and texts that fit their boxes.
+#include <QAccessible>
+#include <QAction>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include "program_style.h"
+#include "text_fit.h"
+#include "window_run.h"
+
+using namespace quenlark;
+using namespace quenlark::testing;
+
+namespace {
+
+struct Placed {
+    const char* name;
+    QRect rect;  // in pixels, relative to the container the layout names
+    const char* text;
+};
+
+// Controls of the pages, relative to the tab control, tab strip included.
+const std::vector<std::vector<Placed>> kPages{
+    {{"Label1", {8, 32, 237, 37}, "LOGO.SYS"},
+     {"Line1", {4, 68, 244, 1}, nullptr},
+     {"Command1", {8, 80, 97, 29}, "Swap !"},
+     {"Label2",
+      {112, 80, 133, 45},
+      "Choose any 320x400x256 bitmap you want to replace the current LOGO.SYS."},
+     {"Command2", {8, 132, 97, 29}, "Restore"},
+     {"Label3",
+      {112, 132, 133, 45},
+      "Restore the backup bitmap LOGO.QNK (if present) to LOGO.SYS."},
+     {"Command3", {8, 184, 97, 29}, "Backup"},
+     {"Label4", {112, 184, 133, 45}, "Backup the current bitmap by copying it to LOGO.QNK."},
+     {"Line2", {4, 228, 244, 1}, nullptr},
+     {"Frame1", {16, 236, 221, 45}, "File Select"},
+     {"Image1", {252, 28, 281, 253}, nullptr}},
+    {{"Label5", {8, 32, 237, 37}, "LOGOW.SYS"},
+     {"Line3", {4, 68, 244, 1}, nullptr},
+     {"Command4", {8, 80, 97, 29}, "Swap !"},
+     {"Label6",
+      {112, 80, 133, 45},
+      "Choose any 320x400x256 bitmap you want to replace the current LOGOW.SYS."},
+     {"Command5", {8, 132, 97, 29}, "Restore"},
+     {"Label7",
+      {112, 132, 133, 45},
+      "Restore the backup bitmap LOGOW.QNK (if present) to LOGOW.SYS."},
+     {"Command6", {8, 184, 97, 29}, "Backup"},
+     {"Label8", {112, 184, 133, 45}, "Backup the current bitmap by copying it to LOGOW.QNK."},
+     {"Line4", {4, 228, 244, 1}, nullptr},
+     {"Frame2", {16, 236, 221, 45}, "File Select"},
+     {"Image2", {252, 28, 281, 253}, nullptr}},
+    {{"Label9", {8, 32, 237, 37}, "LOGOS.SYS"},
+     {"Line5", {4, 68, 244, 1}, nullptr},
+     {"Command7", {8, 80, 97, 29}, "Swap !"},
+     {"Label10",
+      {112, 80, 133, 45},
+      "Choose any 320x400x256 bitmap you want to replace the current LOGOS.SYS."},
+     {"Command8", {8, 132, 97, 29}, "Restore"},
+     {"Label11",
+      {112, 132, 133, 45},
+      "Restore the backup bitmap LOGOS.QNK (if present) to LOGOS.SYS."},
+     {"Command9", {8, 184, 97, 29}, "Backup"},
+     {"Label12", {112, 184, 133, 45}, "Backup the current bitmap by copying it to LOGOS.QNK."},
+     {"Line6", {4, 228, 244, 1}, nullptr},
+     {"Frame3", {16, 236, 221, 45}, "File Select"},
+     {"Image3", {252, 28, 281, 253}, nullptr}},
+};
+
+// The option pairs, relative to their frame.
+const std::vector<Placed> kChoices{
+    {"Option1_0", {68, 20, 61, 17}, "Current"}, {"Option1_1", {136, 20, 61, 17}, "Backup"},
+    {"Option3_0", {68, 20, 61, 17}, "Current"}, {"Option3_1", {136, 20, 61, 17}, "Backup"},
+    {"Option5_0", {68, 20, 61, 17}, "Current"}, {"Option5_1", {136, 20, 61, 17}, "Backup"},
+};
+
+// Controls of the window, relative to the client area below the menu bar.
+const std::vector<Placed> kWindowControls{
+    {"SSTab1", {0, 8, 541, 289}, nullptr},
+    {"Label13", {4, 304, 37, 25}, "Status:"},
+    {"Label16", {44, 300, 493, 33}, nullptr},
+    {"Line7", {0, 336, 540, 1}, nullptr},
+    {"Label14", {0, 340, 353, 13}, "This program looks and works best in 16-bit color and above."},
+    {"Label15", {404, 340, 137, 13}, nullptr},
+};
+
+QString textOf(QWidget* widget) {
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    if (auto* frame = qobject_cast<QGroupBox*>(widget))
+        return frame->title();
+    return {};
+}
+
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+}  // namespace
+
+class Form1LayoutTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { applyProgramLook(); }
+
+    void init() {
+        drive_ = std::make_unique<TempDrive>();
+        putInstalledLogos(*drive_);
+        run_ = std::make_unique<WindowRun>(*drive_);
+    }
+    void cleanup() {
+        run_.reset();
+        drive_.reset();
+    }
+
+    void windowIsFixedWithItsCaptionAndIcon() {
+        QVERIFY(run_->load());
+        run_->form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&run_->form));
+        QCOMPARE(run_->form.windowTitle(), QString("Quenlark v1.2"));
+        QVERIFY(!run_->form.windowIcon().isNull());
+        QCOMPARE(run_->form.centralWidget()->size(), QSize(541, 353));
+        QCOMPARE(run_->form.centralWidget()->y(), run_->form.menuBar()->height());
+        QCOMPARE(run_->form.minimumSize(), run_->form.maximumSize());
+        QCOMPARE(run_->form.height(), run_->form.menuBar()->height() + 353);
+    }
+
+    void windowControlsAtTheirPlaces() {
+        QVERIFY(run_->load());
+        run_->form.show();
+        QWidget* client = run_->form.centralWidget();
+        for (const Placed& control : kWindowControls) {
+            auto* widget = run_->find(control.name);
+            QVERIFY2(widget, control.name);
+            QCOMPARE(widget->parentWidget(), client);
+            QCOMPARE(widget->geometry(), control.rect);
+            if (control.text)
+                QCOMPARE(textOf(widget), QString(control.text));
+        }
+        QVERIFY(!run_->find<QLabel>("Label15")->text().isEmpty());
+        QVERIFY(run_->find<QLabel>("Label15")->alignment() & Qt::AlignRight);
+    }
+
+    // Positions on a page count from the top of the tab control, strip
+    // included; a page shows its controls only while it is selected.
+    void pageControlsAtTheirPlacesOnEveryPage() {
+        QVERIFY(run_->load());
+        run_->form.show();
+        auto* tabs = run_->find<QTabWidget>("SSTab1");
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(0), QString("Start Up"));
+        QCOMPARE(tabs->tabText(1), QString("Wait"));
+        QCOMPARE(tabs->tabText(2), QString("Shut Down"));
+        for (int page = 0; page < 3; ++page) {
+            tabs->setCurrentIndex(page);
+            QApplication::processEvents();
+            for (const Placed& control : kPages[page]) {
+                auto* widget = run_->find(control.name);
+                QVERIFY2(widget, control.name);
+                QVERIFY2(widget->isVisible(), control.name);
+                const QRect placed(widget->mapTo(tabs, QPoint(0, 0)), widget->size());
+                QVERIFY2(placed == control.rect, qPrintable(QString("%1 at %2,%3 %4x%5")
+                                                                .arg(control.name)
+                                                                .arg(placed.x())
+                                                                .arg(placed.y())
+                                                                .arg(placed.width())
+                                                                .arg(placed.height())));
+                QVERIFY2(tabs->rect().contains(placed), control.name);
+                if (control.text)
+                    QCOMPARE(textOf(widget), QString(control.text));
+            }
+            for (int other = 0; other < 3; ++other)
+                if (other != page)
+                    QVERIFY(!run_->find(kPages[other][0].name)->isVisible());
+        }
+        for (const Placed& choice : kChoices) {
+            auto* button = run_->find<QRadioButton>(choice.name);
+            QVERIFY2(button, choice.name);
+            QVERIFY(qobject_cast<QGroupBox*>(button->parentWidget()));
+            QCOMPARE(button->geometry(), choice.rect);
+            QCOMPARE(button->text(), QString(choice.text));
+            QCOMPARE(button->property("index").toInt(),
+                     QString(choice.name).endsWith("_1") ? 1 : 0);
+        }
+        // The thumbnail ends inside the tab control, below the strip.
+        auto* image = run_->find("Image1");
+        QVERIFY(image->mapTo(tabs, QPoint(0, 0)).y() >= tabs->tabBar()->height());
+    }
+
+    void fontsAndLooks() {
+        auto pixelFont = [&](const char* name) { return run_->find(name)->font(); };
+        for (const char* name : {"Label1", "Label5", "Label9"}) {
+            QCOMPARE(pixelFont(name).family(), QString("Tahoma"));
+            QCOMPARE(pixelFont(name).pixelSize(), 32);
+            QVERIFY(pixelFont(name).bold());
+        }
+        for (int i = 1; i <= 9; ++i) {
+            const QFont font = pixelFont(qPrintable(QString("Command%1").arg(i)));
+            QCOMPARE(font.family(), QString("Tahoma"));
+            QCOMPARE(font.pixelSize(), 16);
+            QVERIFY(font.bold());
+        }
+        const QFont tabFont = run_->find<QTabWidget>("SSTab1")->tabBar()->font();
+        QCOMPARE(tabFont.family(), QString("Arial"));
+        QCOMPARE(tabFont.pixelSize(), 12);
+        for (const char* name : {"Label14", "Label15"}) {
+            QCOMPARE(pixelFont(name).family(), QString("Arial"));
+            QCOMPARE(pixelFont(name).pixelSize(), 11);
+            QVERIFY(pixelFont(name).bold());
+        }
+        for (const char* name : {"Label2", "Label13", "Label16", "Frame1", "Option1_0"}) {
+            QCOMPARE(pixelFont(name).family(), QString("MS Sans Serif"));
+            QCOMPARE(pixelFont(name).pixelSize(), 11);
+            QVERIFY(!pixelFont(name).bold());
+        }
+        for (const char* name : {"Image1", "Image2", "Image3"}) {
+            auto* image = run_->find<QLabel>(name);
+            QCOMPARE(image->toolTip(), QString("Click to view full size"));
+            QCOMPARE(image->frameShape(), QFrame::Box);
+            QVERIFY(image->hasScaledContents());
+        }
+        for (const char* name : {"Line1", "Line2", "Line7"}) {
+            auto* line = run_->find<QFrame>(name);
+            QCOMPARE(line->frameShape(), QFrame::HLine);
+            QCOMPARE(line->height(), 1);
+        }
+    }
+
+    // The status line: bordered, white, wrapping a long text inside its box,
+    // and showing text as it is, never as markup.
+    void statusLineWrapsPlainText() {
+        auto* status = run_->find<QLabel>("Label16");
+        QCOMPARE(status->text(), QString());
+        QCOMPARE(status->frameShape(), QFrame::Box);
+        QVERIFY(status->autoFillBackground());
+        QCOMPARE(status->palette().color(QPalette::Window),
+                 status->palette().color(QPalette::Base));
+        QVERIFY(status->wordWrap());
+        const std::string longText =
+            "File C:\\MY PICTURES\\<b>sunrise</b>.bmp has been successfully installed as new "
+            "C:\\WINDOWS\\logow.sys.";
+        run_->form.setStatus(longText);
+        QCOMPARE(status->text(), QString::fromStdString(longText));
+        QCOMPARE(status->textFormat(), Qt::PlainText);
+        QVERIFY(textFits(status->text(), status->font(), status->contentsRect().size()));
+        const QFontMetrics metrics(status->font());
+        QVERIFY(metrics.horizontalAdvance(status->text()) > status->contentsRect().width());
+    }
+
+    // Every text of the window fits its box with the fonts the host has.
+    void textsFitTheirBoxes() {
+        QVERIFY(run_->load());
+        for (QWidget* widget : run_->form.findChildren<QWidget*>()) {
+            if (widget->objectName().isEmpty() || textOf(widget).isEmpty())
+                continue;
+            QSize room = widget->size();
+            if (qobject_cast<QAbstractButton*>(widget))
+                room.rwidth() -= qobject_cast<QRadioButton*>(widget) ? 18 : 8;
+            if (qobject_cast<QGroupBox*>(widget))
+                room.rwidth() -= 16;
+            QVERIFY2(textFits(textOf(widget), widget->font(), room),
+                     qPrintable(widget->objectName() + ": " + textOf(widget)));
+        }
+    }
+
+    void menusWithCaptionsAndShortcuts() {
+        struct Item {
+            const char* menu;
+            const char* name;
+            const char* caption;  // nullptr: separator
+            QKeySequence shortcut;
+        };
+        const std::vector<Item> items{
+            {"options", "back_all", "&Backup All", QKeySequence("Ctrl+B")},
+            {"options", "rest_all", "&Restore All", QKeySequence("Ctrl+R")},
+            {"options", "sem1", nullptr, {}},
+            {"options", "exit", "&Quit", QKeySequence("Ctrl+Q")},
+            {"special", "rest_ori", "Restore &Originals", QKeySequence("Ctrl+O")},
+            {"info", "readme", "Read &Me", QKeySequence("Ctrl+M")},
+            {"info", "sem2", nullptr, {}},
+            {"info", "about", "&About", QKeySequence("Ctrl+A")},
+        };
+        QList<QAction*> bar = run_->form.menuBar()->actions();
+        QCOMPARE(bar.size(), 3);
+        QCOMPARE(bar[0]->text(), QString("&Options"));
+        QCOMPARE(bar[1]->text(), QString("&Special"));
+        QCOMPARE(bar[2]->text(), QString("&Info"));
+        QCOMPARE(bar[0]->menu()->objectName(), QString("options"));
+        QCOMPARE(bar[1]->menu()->objectName(), QString("special"));
+        QCOMPARE(bar[2]->menu()->objectName(), QString("info"));
+        std::map<QString, int> position;
+        for (const Item& item : items) {
+            auto* menu = run_->form.findChild<QMenu*>(item.menu);
+            QVERIFY(menu);
+            const QList<QAction*> actions = menu->actions();
+            const int index = position[item.menu]++;
+            QVERIFY(index < actions.size());
+            QAction* action = actions[index];
+            QCOMPARE(action->objectName(), QString(item.name));
+            QCOMPARE(action->isSeparator(), item.caption == nullptr);
+            QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
+            if (!item.caption)
+                continue;
+            QCOMPARE(action->text(), QString(item.caption));
+            QCOMPARE(action->shortcut(), item.shortcut);
+        }
+        for (const auto& [menu, count] : position)
+            QCOMPARE(run_->form.findChild<QMenu*>(menu)->actions().size(), count);
+    }
+
+    // The focus order of the layout: the tab control, then the pages'
+    // controls by their numbers, whichever page they are on.
+    void tabOrderFollowsTheLayout() {
+        const QStringList expected{"SSTab1",    "Command1",  "Command2",  "Command3",
+                                   "Option1_0", "Option3_0", "Command4",  "Command5",
+                                   "Command6",  "Option5_0", "Command7",  "Command8",
+                                   "Command9",  "Option1_1", "Option3_1", "Option5_1"};
+        auto nameOf = [](QWidget* w) {
+            if (qobject_cast<QTabBar*>(w))
+                return w->parentWidget()->objectName();
+            return w->objectName();
+        };
+        QStringList chain;
+        QWidget* start = run_->find<QTabWidget>("SSTab1")->tabBar();
+        QWidget* w = start;
+        do {
+            if (expected.contains(nameOf(w)) && !chain.contains(nameOf(w)))
+                chain << nameOf(w);
+            w = w->nextInFocusChain();
+        } while (w != start);
+        QCOMPARE(chain, expected);
+    }
+
+    // The Tab key walks the shown page only: hidden pages and disabled
+    // choices are skipped.
+    void tabKeyStaysOnTheShownPage() {
+        QVERIFY(run_->load());
+        run_->showActive();
+        run_->find("Command1")->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            visited << (qobject_cast<QTabBar*>(focus) ? QString("SSTab1") : focus->objectName());
+        }
+        QCOMPARE(visited, QStringList({"Command2", "Command3", "Option1_0", "SSTab1", "Command1"}));
+    }
+
+    // Before the load event neither choice of a pair is selected, and the
+    // window opens on the Start Up page.
+    void choicesUnselectedUntilLoaded() {
+        for (const Placed& choice : kChoices)
+            QVERIFY(!run_->find<QRadioButton>(choice.name)->isChecked());
+        QCOMPARE(run_->find<QTabWidget>("SSTab1")->currentIndex(), 0);
+        QVERIFY(run_->load());
+        for (const char* name : {"Option1_0", "Option3_0", "Option5_0"})
+            QVERIFY(run_->find<QRadioButton>(name)->isChecked());
+    }
+
+    // Screen readers get a name for every control; thumbnails say which slot
+    // and which file they show.
+    void everyControlHasAnAccessibleName() {
+        QVERIFY(run_->load());
+        for (QWidget* widget : run_->form.findChildren<QWidget*>()) {
+            if (widget->objectName().isEmpty() || qobject_cast<QFrame*>(widget) == nullptr)
+                continue;
+            if (widget->objectName().startsWith("Line") || widget->objectName().startsWith("qt_"))
+                continue;
+            QVERIFY2(!accessibleName(widget).isEmpty(), qPrintable(widget->objectName()));
+        }
+        for (const char* name : {"Command1", "Option1_0", "Frame1"})
+            QVERIFY(!accessibleName(run_->find(name)).isEmpty());
+        QCOMPARE(accessibleName(run_->find("Image2")),
+                 QString("Wait logo: C:\\WINDOWS\\logow.sys"));
+        QCOMPARE(accessibleName(run_->find("Image1")), QString("Start Up logo: C:\\logo.sys"));
+    }
+
+  private:
+    std::unique_ptr<TempDrive> drive_;
+    std::unique_ptr<WindowRun> run_;
+};
+
+QTEST_MAIN(Form1LayoutTest)
+#include "form1_layout_test.moc"

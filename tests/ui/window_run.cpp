@@ -1,0 +1,49 @@
+#include "window_run.h"
+
+#include <QLabel>
+#include <QTabWidget>
+#include <QTest>
+
+#include "sample_logo.h"
+
+namespace quenlark::testing {
+
+void putLogo(const std::filesystem::path& path, const QColor& colour) {
+    const QByteArray bytes = sampleLogoBitmap("Test", colour);
+    TempDrive::put(path, std::string_view(bytes.constData(), bytes.size()));
+}
+
+void putInstalledLogos(const TempDrive& drive) {
+    putLogo(drive.root() / "LOGO.SYS", kStartUpColour);
+    putLogo(drive.windows() / "LOGOW.SYS", kWaitColour);
+    putLogo(drive.windows() / "LOGOS.SYS", kShutDownColour);
+}
+
+QColor topLeftColour(const QImage& picture) {
+    if (picture.isNull())
+        return QColor();
+    return picture.pixelColor(0, 0);
+}
+
+WindowRun::WindowRun(const TempDrive& drive, std::string startup)
+    : files(drive.installation().driveMap(), std::move(startup)),
+      windows(files.drives(), drive.windows()),
+      platform{files, windows, files.drives(), programs, registry, "Drive C: is the test drive."},
+      form(platform) {}
+
+void WindowRun::showActive() {
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+}
+
+QImage WindowRun::thumbnail(const QString& name) {
+    auto* label = find<QLabel>(name);
+    return label ? label->pixmap().toImage() : QImage();
+}
+
+void WindowRun::selectPage(int index) {
+    find<QTabWidget>("SSTab1")->setCurrentIndex(index);
+}
+
+}  // namespace quenlark::testing

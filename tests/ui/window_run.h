@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <filesystem>
+#include <string>
+
+#include "form1.h"
+#include "host_file_system.h"
+#include "host_registry.h"
+#include "recording_program_starter.h"
+#include "temp_drive.h"
+#include "windows_directory.h"
+
+namespace quenlark::testing {
+
+// Colours that tell the test logos apart: each is the top-left pixel of its
+// logo, so a thumbnail or the viewer shows which file it loaded.
+inline const QColor kStartUpColour(40, 110, 230);
+inline const QColor kWaitColour(20, 170, 120);
+inline const QColor kShutDownColour(200, 90, 30);
+inline const QColor kBackupColour(150, 40, 160);
+inline const QColor kNewColour(230, 200, 20);
+
+// Writes a real logo (320 x 400, 256 colours, 129,078 bytes) whose top-left
+// pixel is `colour`.
+void putLogo(const std::filesystem::path& path, const QColor& colour);
+// Writes the three installed logos of `drive` in their usual capitals.
+void putInstalledLogos(const TempDrive& drive);
+
+// The top-left pixel of a picture; invalid for none.
+QColor topLeftColour(const QImage& picture);
+
+// The main window on a temporary drive, started from `startup`, with a
+// program starter that records what it is asked to start. Nothing is loaded:
+// call load() (the load event) and show() as the test needs.
+struct WindowRun {
+    explicit WindowRun(const TempDrive& drive, std::string startup = "C:\\TOOLS");
+
+    bool load() { return form.Form_Load(); }
+    // Shows the window and waits until it is active, so that shortcuts reach it.
+    void showActive();
+
+    template <typename T = QWidget>
+    T* find(const QString& name) {
+        return form.findChild<T*>(name);
+    }
+    // The picture a thumbnail ("Image2") shows.
+    QImage thumbnail(const QString& name);
+    void selectPage(int index);
+
+    HostFileSystem files;
+    HostWindowsDirectory windows;
+    RecordingProgramStarter programs;
+    HostRegistry registry;
+    Platform platform;
+    Form1 form;
+};
+
+}  // namespace quenlark::testing
