@@ -4,7 +4,7 @@ BUILD ?= build
 RUN_DIR := $(BUILD)/run
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build test run format clean
+.PHONY: all deps configure build test soak run format clean
 
 all: build
 
@@ -19,6 +19,14 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+
+# A long randomized run of the logo store against its model. SOAK_OPS sets
+# its length; SOAK_SEED a seed to replay (empty: a fresh one, printed).
+SOAK_OPS ?= 200000
+SOAK_SEED ?=
+soak: build
+	SOAK_OPS=$(SOAK_OPS) SOAK_SEED="$(SOAK_SEED)" $(BUILD)/tests/logostore/logostore_tests \
+		--gtest_filter='Soak.RandomOperations*'
 
 # The program keeps BACKUP and ORIGINAL in the folder it starts from, so it
 # starts from a run folder inside the build tree, never from the sources.

@@ -27,8 +27,9 @@ struct StoreBench {
           windows(drive.installation().driveMap(), drive.windows()),
           user(host) {}
 
-    // A new run of the program: a fresh store, started.
+    // A new run of the program, started from C:\TOOLS: a fresh store.
     void start() {
+        host.setCurrentDirectory("C:\\TOOLS");
         store = std::make_unique<LogoStore>(files, windows, user, "Drive C: is the test drive.");
         store->Form_Load();
     }

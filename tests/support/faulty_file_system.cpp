@@ -113,6 +113,7 @@ void FaultyFileSystem::failCall(int number, FaultKind kind, bool sticky) {
 void FaultyFileSystem::resetCalls() {
     calls_.clear();
     lastCallFaulted_ = false;
+    faultsMet_ = 0;
     faultNumber_ = 0;
     stickyCall_.reset();
     missedFaults_ = 0;
@@ -138,6 +139,7 @@ std::optional<FaultKind> FaultyFileSystem::numbered(FileCall call) {
         return std::nullopt;
     }
     lastCallFaulted_ = true;
+    ++faultsMet_;
     return kind;
 }
 

@@ -113,6 +113,8 @@ class FaultyFileSystem : public FileSystem {
     // Whether the last call met the numbered fault, so that a harness can
     // tell the prompt that follows from one that a real failure brought.
     bool lastCallFaulted() const { return lastCallFaulted_; }
+    // Calls that met the numbered fault since the last reset.
+    int faultsMet() const { return faultsMet_; }
 
     bool copyFile(const std::string& from, const std::string& to) override;
     bool fileExists(const std::string& path) override;
@@ -148,6 +150,7 @@ class FaultyFileSystem : public FileSystem {
     std::optional<FileCall> stickyCall_;
     int missedFaults_ = 0;
     bool lastCallFaulted_ = false;
+    int faultsMet_ = 0;
 };
 
 }  // namespace quenlark::testing
