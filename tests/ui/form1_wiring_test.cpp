@@ -1,0 +1,292 @@
+// Every button and menu command of the main window runs its procedure, seen in
+// the files and on the status line, from its page; the shortcuts work from
+// every page.
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <map>
+
+#include "form2.h"
+#include "modal_answerer.h"
+#include "program_style.h"
+#include "window_run.h"
+
+using namespace quenlark;
+using namespace quenlark::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct SlotCase {
+    int page;
+    const char* swap;
+    const char* restore;
+    const char* backup;
+    const char* backupChoice;
+    const char* image;
+    const char* installed;  // Windows paths as the store forms them
+    const char* backupFile;
+};
+
+const SlotCase kSlotCases[] = {
+    {0, "Command1", "Command2", "Command3", "Option1_1", "Image1", "C:\\logo.sys",
+     "C:\\TOOLS\\backup\\logo.qnk"},
+    {1, "Command4", "Command5", "Command6", "Option3_1", "Image2", "C:\\WINDOWS\\logow.sys",
+     "C:\\TOOLS\\backup\\logow.qnk"},
+    {2, "Command7", "Command8", "Command9", "Option5_1", "Image3", "C:\\WINDOWS\\logos.sys",
+     "C:\\TOOLS\\backup\\logos.qnk"},
+};
+
+// Every file of the drive with its content.
+std::map<fs::path, std::string> snapshot(const fs::path& root) {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        files[entry.path()] = entry.is_regular_file() ? TempDrive::read(entry.path()) : "<folder>";
+    return files;
+}
+
+}  // namespace
+
+class Form1WiringTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { applyProgramLook(); }
+
+    void init() {
+        drive_ = std::make_unique<TempDrive>();
+        putInstalledLogos(*drive_);
+        run_ = std::make_unique<WindowRun>(*drive_);
+        QVERIFY(run_->load());
+        run_->showActive();
+    }
+    void cleanup() {
+        if (Form2* about = Form2::openInstance())
+            delete about;
+        run_.reset();
+        drive_.reset();
+    }
+
+    void slots_data() {
+        QTest::addColumn<int>("slot");
+        QTest::newRow("Start Up") << 0;
+        QTest::newRow("Wait") << 1;
+        QTest::newRow("Shut Down") << 2;
+    }
+
+    void backupButtonCopiesTheLogo_data() { slots_data(); }
+    void backupButtonCopiesTheLogo() {
+        const SlotCase& c = kSlotCases[fetchSlot()];
+        run_->selectPage(c.page);
+        QVERIFY(!run_->find(c.backupChoice)->isEnabled());
+        QTest::mouseClick(run_->find(c.backup), Qt::LeftButton);
+        QCOMPARE(hostRead(c.backupFile), hostRead(c.installed));
+        QCOMPARE(
+            status(),
+            QString("File %1 has been successfully copied to %2.").arg(c.installed, c.backupFile));
+        QVERIFY(run_->find(c.backupChoice)->isEnabled());
+    }
+
+    void restoreButtonPutsTheBackupBack_data() { slots_data(); }
+    void restoreButtonPutsTheBackupBack() {
+        const SlotCase& c = kSlotCases[fetchSlot()];
+        putLogo(hostPath(c.backupFile), kBackupColour);
+        const std::string backup = hostRead(c.backupFile);
+        run_->selectPage(c.page);
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::No);
+        QTest::mouseClick(run_->find(c.restore), Qt::LeftButton);
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(
+            modal.boxes().at(0).text,
+            QString("Do you wish to backup the file presently acting as %1 ?").arg(c.installed));
+        QCOMPARE(hostRead(c.installed), backup);
+        QCOMPARE(status(), QString("File %1 has been successfully restored back to %2.")
+                               .arg(c.backupFile, c.installed));
+        QCOMPARE(topLeftColour(run_->thumbnail(c.image)), kBackupColour);
+    }
+
+    void restoreButtonWithoutBackupSaysSo_data() { slots_data(); }
+    void restoreButtonWithoutBackupSaysSo() {
+        const SlotCase& c = kSlotCases[fetchSlot()];
+        run_->selectPage(c.page);
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::Ok);
+        QTest::mouseClick(run_->find(c.restore), Qt::LeftButton);
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(
+            modal.boxes().at(0).text,
+            QString("The backup file %1 doesn't exist ! Make a backup first !").arg(c.backupFile));
+        QCOMPARE(modal.boxes().at(0).icon, QMessageBox::Critical);
+        QCOMPARE(status(), QString("Error while opening %1. File not found !").arg(c.backupFile));
+    }
+
+    // The dialog comes up with the store's request; cancelling it changes
+    // nothing.
+    void swapButtonOpensTheFileDialog_data() { slots_data(); }
+    void swapButtonOpensTheFileDialog() {
+        const SlotCase& c = kSlotCases[fetchSlot()];
+        run_->selectPage(c.page);
+        const auto before = snapshot(drive_->root());
+        const QString statusBefore = status();
+        QString title;
+        ModalAnswerer modal;
+        modal.then([&](QWidget& dialog) {
+            title = dialog.windowTitle();
+            QVERIFY(qobject_cast<QFileDialog*>(&dialog));
+            static_cast<QFileDialog&>(dialog).reject();
+        });
+        QTest::mouseClick(run_->find(c.swap), Qt::LeftButton);
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(title, QString("Please select a bitmap file .."));
+        QCOMPARE(snapshot(drive_->root()), before);
+        QCOMPARE(status(), statusBefore);
+    }
+
+    void backupAllBacksUpEverySlot() {
+        action("back_all")->trigger();
+        for (const SlotCase& c : kSlotCases) {
+            QCOMPARE(hostRead(c.backupFile), hostRead(c.installed));
+            QVERIFY(run_->find(c.backupChoice)->isEnabled());
+        }
+        QCOMPARE(status(), QString("File C:\\WINDOWS\\logos.sys has been successfully copied to "
+                                   "C:\\TOOLS\\backup\\logos.qnk."));
+    }
+
+    void restoreAllRestoresEverySlot() {
+        ModalAnswerer modal;
+        modal.answerEvery(QMessageBox::Ok);
+        action("rest_all")->trigger();
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(modal.boxes().size(), std::size_t(3));
+        for (std::size_t i = 0; i < 3; ++i)
+            QCOMPARE(modal.boxes()[i].text,
+                     QString("The backup file %1 doesn't exist ! Make a backup first !")
+                         .arg(kSlotCases[i].backupFile));
+    }
+
+    void restoreOriginalsAsksFirst() {
+        const auto before = snapshot(drive_->root());
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::No);
+        action("rest_ori")->trigger();
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QVERIFY(modal.boxes().at(0).text.startsWith("This will reset all 3 logos"));
+        QCOMPARE(modal.boxes().at(0).buttons,
+                 QList<QMessageBox::StandardButton>({QMessageBox::Yes, QMessageBox::No}));
+        QCOMPARE(snapshot(drive_->root()), before);
+    }
+
+    void readMeOpensTheReadmeInNotepad() {
+        action("readme")->trigger();
+        QCOMPARE(run_->programs.started,
+                 std::vector<std::string>{"C:\\WINDOWS\\notepad.exe C:\\TOOLS\\readme.txt"});
+        QCOMPARE(status(), QString("Drive C: is the test drive. Welcome to Quenlark v1.2 ! For "
+                                   "more info see the readme file under 'Info' in the menu."));
+    }
+
+    void readMeSaysWhenNotepadCannotStart() {
+        run_->programs.failing = true;
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::Ok);
+        action("readme")->trigger();
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(
+            modal.boxes().at(0).text,
+            QString("Error ! Couldn't open Notepad for reading the file C:\\TOOLS\\Readme.txt."));
+        QCOMPARE(modal.boxes().at(0).icon, QMessageBox::Critical);
+        QCOMPARE(modal.boxes().at(0).title, QString("Quenlark"));
+    }
+
+    void aboutOpensTheAboutBoxOnce() {
+        action("about")->trigger();
+        Form2* about = Form2::openInstance();
+        QVERIFY(about && about->isVisible());
+        QVERIFY(!about->parentWidget());
+        action("about")->trigger();
+        QCOMPARE(Form2::openInstance(), about);
+    }
+
+    // Quit closes the main window and writes nothing.
+    void quitClosesTheWindowOnly() {
+        const auto before = snapshot(drive_->root());
+        action("exit")->trigger();
+        QVERIFY(!run_->form.isVisible());
+        QCOMPARE(snapshot(drive_->root()), before);
+    }
+
+    void closeButtonClosesLikeQuit() {
+        const auto before = snapshot(drive_->root());
+        QVERIFY(run_->form.close());
+        QVERIFY(!run_->form.isVisible());
+        QCOMPARE(snapshot(drive_->root()), before);
+    }
+
+    // The shortcut keys reach their commands from any page, with the focus on
+    // one of that page's buttons.
+    void shortcutsWorkFromEveryPage_data() { slots_data(); }
+    void shortcutsWorkFromEveryPage() {
+        const SlotCase& c = kSlotCases[fetchSlot()];
+        run_->selectPage(c.page);
+        QWidget* focus = run_->find(c.swap);
+        focus->setFocus();
+        QVERIFY(QTest::qWaitFor([&] { return focus->hasFocus(); }));
+
+        QTest::keyClick(focus, Qt::Key_B, Qt::ControlModifier);
+        for (const SlotCase& slot : kSlotCases)
+            QCOMPARE(hostRead(slot.backupFile), hostRead(slot.installed));
+
+        {
+            ModalAnswerer modal;
+            modal.answerEvery(QMessageBox::Cancel);
+            QTest::keyClick(focus, Qt::Key_R, Qt::ControlModifier);
+            QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+            QCOMPARE(modal.boxes().size(), std::size_t(3));
+            QCOMPARE(status(), QString("Restore action has been aborted."));
+        }
+        {
+            ModalAnswerer modal;
+            modal.answer(QMessageBox::No);
+            reactivate();
+            QTest::keyClick(focus, Qt::Key_O, Qt::ControlModifier);
+            QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+            QVERIFY(modal.boxes().at(0).text.startsWith("This will reset all 3 logos"));
+        }
+        reactivate();
+        QTest::keyClick(focus, Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(run_->programs.started.size(), std::size_t(1));
+
+        QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(Form2::openInstance());
+        delete Form2::openInstance();
+
+        reactivate();
+        QTest::keyClick(focus, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!run_->form.isVisible());
+    }
+
+  private:
+    // A window shortcut needs its window active; the offscreen platform does
+    // not give the activation back when a modal box or another window closes.
+    void reactivate() {
+        run_->form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&run_->form));
+    }
+    static int fetchSlot() {
+        QFETCH(int, slot);
+        return slot;
+    }
+    QAction* action(const char* name) { return run_->form.findChild<QAction*>(name); }
+    QString status() { return run_->find<QLabel>("Label16")->text(); }
+    fs::path hostPath(const char* windowsPath) { return *run_->files.hostPath(windowsPath); }
+    std::string hostRead(const char* windowsPath) { return TempDrive::read(hostPath(windowsPath)); }
+
+    std::unique_ptr<TempDrive> drive_;
+    std::unique_ptr<WindowRun> run_;
+};
+
+QTEST_MAIN(Form1WiringTest)
+#include "form1_wiring_test.moc"
