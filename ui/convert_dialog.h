@@ -37,6 +37,8 @@ class ConvertDialog : public QDialog {
     converter::ConvertOptions options() const;
     QString status() const;
     BootPreview* preview() const { return preview_; }
+    // Where the next open or save dialog starts.
+    const QString& folder() const { return folder_; }
 
   signals:
     // A logo file was written to `path`.

@@ -11,6 +11,8 @@
 #include <QTabBar>
 #include <algorithm>
 
+#include "boot_preview.h"
+#include "convert_dialog.h"
 #include "form3.h"
 #include "program_fonts.h"
 #include "program_icon.h"
@@ -61,6 +63,7 @@ Form1::Form1(Platform& platform)
 
 Form1::~Form1() {
     delete viewer_;
+    delete bootPreview_;
 }
 
 bool Form1::Form_Load() {
@@ -175,6 +178,10 @@ void Form1::buildMenu() {
          "&Special",
          {{"rest_ori", "Restore &Originals", Qt::CTRL | Qt::Key_O,
            [this] { store_.rest_ori_Click(); }}}},
+        {"tools",
+         "&Tools",
+         {{"make_logo", "Make &Logo From Picture...", {}, [this] { makeLogo_Click(); }},
+          {"boot_preview", "&Boot Preview", {}, [this] { bootPreview_Click(); }}}},
         {"info",
          "&Info",
          {{"readme", "Read &Me", Qt::CTRL | Qt::Key_M, [this] { readme_Click(); }},

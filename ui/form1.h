@@ -12,6 +12,8 @@ class QLabel;
 
 namespace quenlark {
 
+class BootPreviewWindow;
+class ConvertDialog;
 class Form3;
 class SlotPage;
 class TabControl;
@@ -62,6 +64,10 @@ class Form1 : public QMainWindow, public UserInteraction {
     void Exit_Click();
     void readme_Click();
     void about_Click();
+    // The Tools menu: make a logo from any picture, and see the shown page's
+    // previewed file as Windows shows it at boot.
+    void makeLogo_Click();
+    void bootPreview_Click();
 
     // Reloads the slot's thumbnail from its previewed file.
     void previewChoiceClicked(Slot slot);
@@ -75,6 +81,8 @@ class Form1 : public QMainWindow, public UserInteraction {
     QLabel* status_ = nullptr;
     // Windows of their own, created on first use; they outlive a Quit.
     QPointer<Form3> viewer_;
+    QPointer<ConvertDialog> converter_;
+    QPointer<BootPreviewWindow> bootPreview_;
 };
 
 }  // namespace quenlark

@@ -8,8 +8,6 @@
 
 namespace quenlark {
 
-namespace {
-
 std::optional<QString> hostFolder(const std::string& windowsFolder, const DriveMap& drives,
                                   const std::string& currentDirectory) {
     if (windowsFolder.empty())
@@ -23,6 +21,8 @@ std::optional<QString> hostFolder(const std::string& windowsFolder, const DriveM
         return std::nullopt;
     return QString::fromStdString(host->string());
 }
+
+namespace {
 
 // "Bitmap files (320x400x256 only!) (*.bmp)": Qt takes the pattern from the
 // last parentheses and, with the details hidden, shows only the description.

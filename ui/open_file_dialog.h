@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,11 @@ namespace quenlark {
 std::optional<std::string> runOpenFileDialog(QWidget* parent, const FileDialogRequest& request,
                                              const DriveMap& drives,
                                              const std::string& currentDirectory);
+
+// The host folder for the Windows folder `windowsFolder` (a relative one taken
+// from `currentDirectory`); nothing when it is empty or no existing folder.
+std::optional<QString> hostFolder(const std::string& windowsFolder, const DriveMap& drives,
+                                  const std::string& currentDirectory);
 
 // The dialog's object name, by which tests find it.
 inline constexpr const char* kOpenFileDialogName = "CommonDialog1";

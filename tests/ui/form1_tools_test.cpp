@@ -1,0 +1,115 @@
+// The Tools menu of the main window: the converter opens once, where the Swap
+// dialog last looked; Boot Preview shows the shown page's previewed file, and
+// says so when that file cannot be read.
+#include <QAction>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "boot_preview.h"
+#include "convert_dialog.h"
+#include "modal_answerer.h"
+#include "program_style.h"
+#include "settings_file.h"
+#include "window_run.h"
+
+using namespace quenlark;
+using namespace quenlark::testing;
+namespace fs = std::filesystem;
+
+class Form1ToolsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { applyProgramLook(); }
+
+    void init() {
+        drive_ = std::make_unique<TempDrive>();
+        putInstalledLogos(*drive_);
+        run_ = std::make_unique<WindowRun>(*drive_);
+        QVERIFY(run_->load());
+        run_->showActive();
+    }
+    void cleanup() {
+        delete bootPreview();
+        run_.reset();
+        drive_.reset();
+    }
+
+    void makeLogoOpensOneConverterInTheRememberedFolder() {
+        fs::create_directories(drive_->root() / "My Pics");
+        QVERIFY(
+            writeSettingsFile(run_->files, run_->form.store().paths().settingsPath, "C:\\my pics"));
+        action("make_logo")->trigger();
+        const QList<ConvertDialog*> open = run_->form.findChildren<ConvertDialog*>();
+        QCOMPARE(open.size(), 1);
+        ConvertDialog* converter = open.front();
+        QVERIFY(converter->isVisible());
+        QVERIFY(!converter->isModal());
+        QCOMPARE(fs::path(converter->folder().toStdString()), drive_->root() / "My Pics");
+
+        action("make_logo")->trigger();
+        QCOMPARE(run_->form.findChildren<ConvertDialog*>().size(), 1);
+        QCOMPARE(run_->form.findChildren<ConvertDialog*>().front(), converter);
+    }
+
+    // No remembered folder yet, or one that is gone: the user's pictures.
+    void makeLogoWithoutRememberedFolderStartsInThePictures() {
+        QVERIFY(
+            writeSettingsFile(run_->files, run_->form.store().paths().settingsPath, "C:\\gone"));
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        action("make_logo")->trigger();
+        const QList<ConvertDialog*> open = run_->form.findChildren<ConvertDialog*>();
+        QCOMPARE(open.size(), 1);
+        QCOMPARE(open.front()->folder(), QDir(pictures).exists() ? pictures : QDir::homePath());
+    }
+
+    void bootPreviewShowsTheShownPagesLogo() {
+        run_->selectPage(1);
+        action("boot_preview")->trigger();
+        BootPreviewWindow* window = bootPreview();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), QString("Boot Preview - C:\\WINDOWS\\logow.sys"));
+        QCOMPARE(topLeftColour(window->preview()->currentPicture()), kWaitColour);
+
+        // With "Backup" chosen it shows the backup, in the same window.
+        run_->find<QPushButton>("Command6")->click();
+        run_->find<QRadioButton>("Option3_1")->click();
+        putLogo(drive_->tools() / "BACKUP" / "logow.qnk", kBackupColour);
+        action("boot_preview")->trigger();
+        QCOMPARE(bootPreview(), window);
+        QCOMPARE(window->windowTitle(), QString("Boot Preview - C:\\TOOLS\\backup\\logow.qnk"));
+        QCOMPARE(topLeftColour(window->preview()->currentPicture()), kBackupColour);
+    }
+
+    void bootPreviewOfAMissingFileSaysSo() {
+        run_->selectPage(2);
+        fs::remove(drive_->windows() / "LOGOS.SYS");
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::Ok);
+        action("boot_preview")->trigger();
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(modal.boxes().at(0).text,
+                 QString("The file C:\\WINDOWS\\logos.sys cannot be read, so there is nothing "
+                         "to preview."));
+        QCOMPARE(modal.boxes().at(0).icon, QMessageBox::Warning);
+        QVERIFY(!bootPreview());
+    }
+
+  private:
+    QAction* action(const char* name) { return run_->form.findChild<QAction*>(name); }
+    static BootPreviewWindow* bootPreview() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<BootPreviewWindow*>(w))
+                return window;
+        }
+        return nullptr;
+    }
+
+    std::unique_ptr<TempDrive> drive_;
+    std::unique_ptr<WindowRun> run_;
+};
+
+QTEST_MAIN(Form1ToolsTest)
+#include "form1_tools_test.moc"
