@@ -102,6 +102,10 @@ std::optional<fs::path> DriveMap::toHost(const WindowsPath& path) const {
 }
 
 std::optional<std::string> findNameIgnoringCase(const fs::path& folder, const std::string& name) {
+    // No host name holds a NUL; the system would read the name up to it and
+    // find a shorter one.
+    if (name.find('\0') != std::string::npos)
+        return std::nullopt;
     std::error_code ec;
     if (fs::exists(fs::symlink_status(folder / name, ec)))
         return name;

@@ -49,6 +49,11 @@ std::string WindowsPath::text() const {
 
 std::optional<WindowsPath> parseWindowsPath(std::string_view path,
                                             std::string_view currentDirectory) {
+    // Windows reads a path up to its NUL. Kept, a NUL would cut the host path
+    // short at the system call instead: "C:\..<NUL>" would be the folder
+    // above the drive while its names said the drive root.
+    path = path.substr(0, path.find('\0'));
+    currentDirectory = currentDirectory.substr(0, currentDirectory.find('\0'));
     WindowsPath result;
     if (hasDrive(path)) {
         result.drive = upper(path[0]);

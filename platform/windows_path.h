@@ -18,7 +18,8 @@ struct WindowsPath {
 };
 
 // Parses `path`, resolving a relative one against `currentDirectory` (itself an
-// absolute Windows path). Both separators are accepted, as Windows does.
+// absolute Windows path). Both separators are accepted, as Windows does, and
+// each text ends at its first NUL, as it does for Windows.
 // Returns nothing when neither gives a drive.
 std::optional<WindowsPath> parseWindowsPath(std::string_view path,
                                             std::string_view currentDirectory = {});

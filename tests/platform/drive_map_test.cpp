@@ -50,6 +50,9 @@ TEST(DriveMap, ExactSpellingWinsOverOtherCases) {
     // No exact spelling: the first in byte order, whatever the directory order.
     EXPECT_EQ(findNameIgnoringCase(drive.root(), "logo.sys"), "LOGO.SYS");
     EXPECT_EQ(findNameIgnoringCase(drive.root(), "logos.sys"), std::nullopt);
+    // The system would read these up to the NUL and find LOGO.SYS.
+    EXPECT_EQ(findNameIgnoringCase(drive.root(), std::string("LOGO.SYS\0x", 10)), std::nullopt);
+    EXPECT_EQ(findNameIgnoringCase(drive.root(), std::string("..\0", 3)), std::nullopt);
 }
 
 }  // namespace

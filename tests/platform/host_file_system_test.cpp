@@ -142,6 +142,20 @@ TEST_F(HostFileSystemTest, CurrentDirectoryMovesOnlyToExistingFolders) {
     EXPECT_FALSE(files.setCurrentDirectory(""));
 }
 
+// A path with a NUL, as a settings file may hold one, ends there as it does
+// for Windows: it never names the folder above the drive.
+TEST_F(HostFileSystemTest, PathsEndAtTheirFirstNul) {
+    using namespace std::string_literals;
+    EXPECT_EQ(files.hostPath("C:\\..\0"s), drive.root());
+    EXPECT_EQ(files.hostPath("C:\\TOOLS\\..\0\\x"s), drive.root());
+    EXPECT_TRUE(files.setCurrentDirectory("C:\\..\0"s));
+    EXPECT_EQ(files.currentDirectory(), "C:\\");
+    EXPECT_TRUE(files.setCurrentDirectory("C:\\WINDOWS\0\\..\\.."s));
+    EXPECT_EQ(files.currentDirectory(), "C:\\WINDOWS");
+    TempDrive::put(drive.windows() / "quenlark.ini", "LastUsedDir=C:\\PICS\r\n");
+    EXPECT_EQ(files.readFirstLine("quenlark.ini\0.bak"s), "LastUsedDir=C:\\PICS");
+}
+
 TEST(HostFileSystem, StartsInTheProcessWorkingDirectory) {
     TempDrive drive;
     const fs::path saved = fs::current_path();

@@ -28,6 +28,16 @@ TEST(WindowsPath, DotsAndDoubledSeparatorsResolve) {
     EXPECT_EQ(parsed("..\\..\\..", "C:\\A\\B"), "C:\\");
 }
 
+TEST(WindowsPath, TextEndsAtTheFirstNul) {
+    using namespace std::string_view_literals;
+    EXPECT_EQ(parsed("C:\\..\0x"sv), "C:\\");
+    EXPECT_EQ(parsed("C:\\WINDOWS\0\\..\\..\\etc"sv), "C:\\WINDOWS");
+    EXPECT_EQ(parsed("..\0\\WINDOWS"sv, "C:\\TOOLS"), "C:\\");
+    EXPECT_EQ(parsed("logo.ori"sv, "C:\\TOOLS\0\\.."sv), "C:\\TOOLS\\logo.ori");
+    EXPECT_EQ(parsed("\0C:\\x"sv, "D:\\"), "D:\\");
+    EXPECT_EQ(parsed("x"sv, "\0C:\\"sv), "<none>");
+}
+
 TEST(WindowsPath, ParentFolderKeepsTheDriveRootBackslash) {
     EXPECT_EQ(windowsParentFolder("C:\\MY PICTURES\\a.bmp"), "C:\\MY PICTURES");
     EXPECT_EQ(windowsParentFolder("C:\\a.bmp"), "C:\\");
