@@ -8,7 +8,8 @@ namespace quenlark {
 
 namespace {
 
-constexpr int kIconSize = 32;
+// The size the icon is drawn for; every other size is the same drawing scaled.
+constexpr int kDrawnSize = 32;
 
 // The 16 colours every Windows 9x display can show.
 QList<QRgb> vgaPalette() {
@@ -20,13 +21,22 @@ QList<QRgb> vgaPalette() {
 
 }  // namespace
 
-QImage programIconImage() {
-    QImage canvas(kIconSize, kIconSize, QImage::Format_ARGB32);
+QImage programIconImage(int size) {
+    QImage canvas(size, size, QImage::Format_ARGB32);
     canvas.fill(Qt::transparent);
     QPainter p(&canvas);
+    // The outline is one pixel of the 32-pixel drawing wide, so that the large
+    // icons keep the look of the small one; below 32 pixels it stays one
+    // pixel wide, or it would fall between the pixels and vanish, and moves
+    // half a pixel so that it lands on pixels and leaves the corners clear.
+    if (size < kDrawnSize)
+        p.translate(0.5, 0.5);
+    p.scale(size / double(kDrawnSize), size / double(kDrawnSize));
+    QPen outline(QColor(0, 0, 0), 1.0);
+    outline.setCosmetic(size < kDrawnSize);
 
     // Monitor case, stand and foot.
-    p.setPen(QColor(0, 0, 0));
+    p.setPen(outline);
     p.setBrush(QColor(192, 192, 192));
     p.drawRect(1, 1, 29, 23);
     p.drawRect(11, 25, 9, 2);
@@ -64,8 +74,8 @@ QImage programIconImage() {
     colours.append(qRgba(0, 0, 0, 0));
     icon.setColorTable(colours);
     const int transparent = static_cast<int>(colours.size()) - 1;
-    for (int y = 0; y < kIconSize; ++y)
-        for (int x = 0; x < kIconSize; ++x)
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
             if (qAlpha(canvas.pixel(x, y)) < 128)
                 icon.setPixel(x, y, transparent);
     return icon;
