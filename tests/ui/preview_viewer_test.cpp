@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -146,7 +147,10 @@ class PreviewViewerTest : public QObject {
         modal.then([&](QWidget& dialog) {
             auto* files = qobject_cast<QFileDialog*>(&dialog);
             QVERIFY(files);
-            files->selectFile(QString::fromStdString(chosen.string()));
+            // The user types the whole path into the name box.
+            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name);
+            name->setText(QString::fromStdString(chosen.string()));
             static_cast<QDialog*>(files)->accept();
         });
         modal.answer(QMessageBox::Yes);
