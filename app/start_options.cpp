@@ -32,8 +32,14 @@ std::optional<int> readStartOptions(const QStringList& arguments, StartOptions& 
         "HOSTDIR");
     const QCommandLineOption driveLetter(
         "drive-letter", "The letter of that drive in Windows, A to Y (default C).", "X", "C");
+    const QCommandLineOption startInDataFolder(
+        "start-in-data-folder",
+        "Keep BACKUP and ORIGINAL in the user's data folder (~/.local/share/quenlark), made when "
+        "missing, instead of the folder the program is started from. The desktop's menu entry "
+        "starts the program this way.");
     parser.addOption(windowsDir);
     parser.addOption(driveLetter);
+    parser.addOption(startInDataFolder);
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -54,6 +60,7 @@ std::optional<int> readStartOptions(const QStringList& arguments, StartOptions& 
         return refuse("--drive-letter must be one letter from A to Y, not \"" +
                       parser.value(driveLetter) + "\"");
     options.driveLetter = letter[0].toLatin1();
+    options.startInDataFolder = parser.isSet(startInDataFolder);
 
     if (parser.isSet(windowsDir)) {
         const QString folder = parser.value(windowsDir);

@@ -10,6 +10,9 @@ struct StartOptions {
     // The Windows folder of the installation to manage; empty for the demo drive.
     std::filesystem::path windowsFolder;
     char driveLetter = 'C';
+    // Start in the user's data folder instead of the current directory, as
+    // the desktop's menu entry does (see data_folder.h).
+    bool startInDataFolder = false;
 };
 
 // Reads the command line (program name first). Fills `options` and returns

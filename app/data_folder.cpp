@@ -1,0 +1,38 @@
+#include "data_folder.h"
+
+#include <QStandardPaths>
+#include <system_error>
+
+namespace quenlark {
+
+namespace fs = std::filesystem;
+
+fs::path userDataFolder() {
+    return fs::path(
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString());
+}
+
+fs::path installedReadme(const fs::path& programFolder) {
+    // QUENLARK_DOC_FROM_BIN is where the build installs the readme, relative
+    // to where it installs the program, so that the whole tree can move.
+    return (programFolder / QUENLARK_DOC_FROM_BIN / "readme.txt").lexically_normal();
+}
+
+bool enterDataFolder(const fs::path& folder, const fs::path& readme, std::string& error) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!ec)
+        fs::current_path(folder, ec);
+    if (ec) {
+        error = "cannot start in the data folder " + folder.string() + ": " + ec.message();
+        return false;
+    }
+    // A readme.txt of any kind that is there already, even a link that leads
+    // nowhere, is the user's; a failed link only costs the "Read Me" command.
+    const fs::path link = folder / "readme.txt";
+    if (!fs::exists(fs::symlink_status(link, ec)) && fs::is_regular_file(readme, ec))
+        fs::create_symlink(readme, link, ec);
+    return true;
+}
+
+}  // namespace quenlark
