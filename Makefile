@@ -4,7 +4,7 @@ BUILD ?= build
 RUN_DIR := $(BUILD)/run
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build test test-asan soak run format clean
+.PHONY: all deps configure build test test-asan fuzz soak run format clean
 
 all: build
 
@@ -32,6 +32,24 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENLARK_SANITIZE=ON
 	cmake --build $(ASAN_BUILD)
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure
+
+# The libFuzzer targets in fuzz/, each run for FUZZ_SECONDS, built by clang
+# in a tree of their own. Each starts from its committed seeds in
+# fuzz/corpus/<target> and keeps what it finds in $(FUZZ_BUILD)/corpus; a
+# crashing input lands in $(FUZZ_BUILD) as crash-<target>-...
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = settings_file_fuzz drive_map_fuzz size_check_fuzz
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_COMPILER=clang++-14 -DQUENLARK_BUILD_UI=OFF -DQUENLARK_BUILD_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS)
+	set -e; for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+		$(SANITIZER_ENV) $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) \
+			-print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/crash-$$t- \
+			$(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t; \
+	done
 
 # A long randomized run of the logo store against its model. SOAK_OPS sets
 # its length; SOAK_SEED a seed to replay (empty: a fresh one, printed).

@@ -11,6 +11,7 @@ packages=(
   clang-format                  # formatting
   xdg-utils                     # xdg-open: "Read Me" shows the readme in the desktop's text viewer
   libimagequant-dev pkg-config  # the logo converter's reduction to 256 colours (found through pkg-config)
+  clang-14 libclang-rt-14-dev   # make fuzz: the libFuzzer targets need clang and its fuzzer and sanitizer runtimes
 )
 
 missing=()
