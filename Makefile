@@ -66,6 +66,21 @@ run: build
 	cp readme.txt $(RUN_DIR)/readme.txt
 	cd $(RUN_DIR) && "$(CURDIR)/$(BUILD)/app/quenlark" $(ARGS)
 
+# Installs the programs, the readme, the desktop entry, the icons, the
+# AppStream metainfo and the man pages under PREFIX (DESTDIR stages them).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package, made by CPack in $(BUILD), then unpacked into a scratch
+# root and tried there (scripts/check-package.sh).
+package: build
+	rm -f $(BUILD)/quenlark_*.deb
+	cd $(BUILD) && cpack -G DEB
+	bash scripts/check-package.sh $(BUILD)/quenlark_*.deb
+
+.PHONY: install package
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -11,6 +11,9 @@ packages=(
   clang-format                  # formatting
   xdg-utils                     # xdg-open: "Read Me" shows the readme in the desktop's text viewer
   libimagequant-dev pkg-config  # the logo converter's reduction to 256 colours (found through pkg-config)
+  desktop-file-utils appstream  # tests: desktop-file-validate and appstreamcli check the desktop entry and metainfo
+  man-db                        # tests: man --warnings checks the man pages
+  dpkg-dev file                 # make package: CPack fills Depends through dpkg-shlibdeps, which needs file
   clang-14 libclang-rt-14-dev   # make fuzz: the libFuzzer targets need clang and its fuzzer and sanitizer runtimes
 )
 
