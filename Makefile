@@ -79,7 +79,13 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 	bash scripts/check-package.sh $(BUILD)/quenlark_*.deb
 
-.PHONY: install package
+# Pictures of the program on a fresh demo drive, taken under Xvfb, into
+# SCREENSHOTS (the README shows the first).
+SCREENSHOTS ?= docs/screenshots
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD)/app/quenlark $(SCREENSHOTS)
+
+.PHONY: install package screenshots
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
