@@ -75,7 +75,9 @@ wait "$program_pid" 2>/dev/null || true
 program_pid=
 [ -d "$data/ORIGINAL" ] || fail "no ORIGINAL in $data"
 [ -d "$data/drive_c" ] || fail "no demo drive in $data"
-[ ! -e "$home/ORIGINAL" ] && [ ! -e "$home/BACKUP" ] || fail "BACKUP or ORIGINAL landed in the home folder"
+if [ -e "$home/ORIGINAL" ] || [ -e "$home/BACKUP" ]; then
+  fail "BACKUP or ORIGINAL landed in the home folder"
+fi
 cmp -s "$data/readme.txt" "$share/doc/quenlark/readme.txt" ||
   fail "readme.txt in the data folder is not the installed readme"
 

@@ -60,7 +60,7 @@ wait_for_new_window() {
 
 wait_for_window_gone() {
   for _ in $(seq 50); do
-    xdotool getwindowname "$1" >/dev/null 2>&1 && [ -n "$(windows | grep -x "$1")" ] || return 0
+    windows | grep -qx "$1" || return 0
     sleep 0.1
   done
   fail "window $1 did not close"
