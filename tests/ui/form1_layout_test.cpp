@@ -111,21 +111,14 @@ QString accessibleName(QWidget* widget) {
 
 }  // namespace
 
-class Form1LayoutTest : public QObject {
+class Form1LayoutTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
     void initTestCase() { applyProgramLook(); }
 
-    void init() {
-        drive_ = std::make_unique<TempDrive>();
-        putInstalledLogos(*drive_);
-        run_ = std::make_unique<WindowRun>(*drive_);
-    }
-    void cleanup() {
-        run_.reset();
-        drive_.reset();
-    }
+    void init() { makeWindow(); }
+    void cleanup() { dropWindow(); }
 
     void windowIsFixedWithItsCaptionAndIcon() {
         QVERIFY(run_->load());
@@ -392,8 +385,6 @@ class Form1LayoutTest : public QObject {
     }
 
   private:
-    std::unique_ptr<TempDrive> drive_;
-    std::unique_ptr<WindowRun> run_;
 };
 
 QTEST_MAIN(Form1LayoutTest)

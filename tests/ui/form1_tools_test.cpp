@@ -18,23 +18,16 @@ using namespace quenlark;
 using namespace quenlark::testing;
 namespace fs = std::filesystem;
 
-class Form1ToolsTest : public QObject {
+class Form1ToolsTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
     void initTestCase() { applyProgramLook(); }
 
-    void init() {
-        drive_ = std::make_unique<TempDrive>();
-        putInstalledLogos(*drive_);
-        run_ = std::make_unique<WindowRun>(*drive_);
-        QVERIFY(run_->load());
-        run_->showActive();
-    }
+    void init() { QVERIFY(startWindow()); }
     void cleanup() {
         delete bootPreview();
-        run_.reset();
-        drive_.reset();
+        dropWindow();
     }
 
     void makeLogoOpensOneConverterInTheRememberedFolder() {
@@ -106,9 +99,6 @@ class Form1ToolsTest : public QObject {
         }
         return nullptr;
     }
-
-    std::unique_ptr<TempDrive> drive_;
-    std::unique_ptr<WindowRun> run_;
 };
 
 QTEST_MAIN(Form1ToolsTest)

@@ -50,24 +50,17 @@ std::map<fs::path, std::string> snapshot(const fs::path& root) {
 
 }  // namespace
 
-class Form1WiringTest : public QObject {
+class Form1WiringTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
     void initTestCase() { applyProgramLook(); }
 
-    void init() {
-        drive_ = std::make_unique<TempDrive>();
-        putInstalledLogos(*drive_);
-        run_ = std::make_unique<WindowRun>(*drive_);
-        QVERIFY(run_->load());
-        run_->showActive();
-    }
+    void init() { QVERIFY(startWindow()); }
     void cleanup() {
         if (Form2* about = Form2::openInstance())
             delete about;
-        run_.reset();
-        drive_.reset();
+        dropWindow();
     }
 
     void slots_data() {
@@ -283,9 +276,6 @@ class Form1WiringTest : public QObject {
     QString status() { return run_->find<QLabel>("Label16")->text(); }
     fs::path hostPath(const char* windowsPath) { return *run_->files.hostPath(windowsPath); }
     std::string hostRead(const char* windowsPath) { return TempDrive::read(hostPath(windowsPath)); }
-
-    std::unique_ptr<TempDrive> drive_;
-    std::unique_ptr<WindowRun> run_;
 };
 
 QTEST_MAIN(Form1WiringTest)

@@ -22,23 +22,16 @@ using namespace quenlark;
 using namespace quenlark::testing;
 namespace fs = std::filesystem;
 
-class PreviewViewerTest : public QObject {
+class PreviewViewerTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
     void initTestCase() { applyProgramLook(); }
 
-    void init() {
-        drive_ = std::make_unique<TempDrive>();
-        putInstalledLogos(*drive_);
-        run_ = std::make_unique<WindowRun>(*drive_);
-        QVERIFY(run_->load());
-        run_->showActive();
-    }
+    void init() { QVERIFY(startWindow()); }
     void cleanup() {
         delete viewer();
-        run_.reset();
-        drive_.reset();
+        dropWindow();
     }
 
     void thumbnailsFillTheirBoxAndSayWhatTheyShow() {
@@ -178,9 +171,6 @@ class PreviewViewerTest : public QObject {
         }
         return nullptr;
     }
-
-    std::unique_ptr<TempDrive> drive_;
-    std::unique_ptr<WindowRun> run_;
 };
 
 QTEST_MAIN(PreviewViewerTest)

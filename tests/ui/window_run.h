@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "form1.h"
@@ -55,6 +56,33 @@ struct WindowRun {
     HostRegistry registry;
     Platform platform;
     Form1 form;
+};
+
+// For tests of the main window: a fresh drive with the three installed logos
+// and the window on it, made anew for each test function.
+class WindowOnDrive {
+  protected:
+    // The window, not yet loaded.
+    void makeWindow() {
+        drive_ = std::make_unique<TempDrive>();
+        putInstalledLogos(*drive_);
+        run_ = std::make_unique<WindowRun>(*drive_);
+    }
+    // The window loaded, shown and active; false when it did not start.
+    bool startWindow() {
+        makeWindow();
+        if (!run_->load())
+            return false;
+        run_->showActive();
+        return true;
+    }
+    void dropWindow() {
+        run_.reset();
+        drive_.reset();
+    }
+
+    std::unique_ptr<TempDrive> drive_;
+    std::unique_ptr<WindowRun> run_;
 };
 
 }  // namespace quenlark::testing
