@@ -14,10 +14,11 @@ constexpr int kGradientColours = 240;
 constexpr int kGreys = 16;
 
 // The gradient's own colours and a ramp of greys for the lettering: 256 in all.
+// Black comes first: Windows paints the screen's border in entry 0.
 QList<QRgb> paletteFor(const QColor& top) {
     QList<QRgb> colours;
     for (int i = 0; i < kGradientColours; ++i) {
-        const double f = 1.0 - double(i) / (kGradientColours - 1);
+        const double f = double(i) / (kGradientColours - 1);
         colours << qRgb(qRound(top.red() * f), qRound(top.green() * f), qRound(top.blue() * f));
     }
     for (int i = 0; i < kGreys; ++i) {

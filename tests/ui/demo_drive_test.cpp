@@ -47,6 +47,8 @@ class DemoDriveTest : public QObject {
             QCOMPARE(le32(bytes, 22), 400u);         // height
             QCOMPARE(le32(bytes, 28) & 0xffff, 8u);  // bits per pixel
             QCOMPARE(le32(bytes, 30), 0u);           // uncompressed
+            // Palette entry 0, the colour of the border at boot: black.
+            QCOMPARE(le32(bytes, 54), 0u);
             const QImage picture(QString::fromStdString(logo.string()));
             QCOMPARE(picture.size(), QSize(320, 400));
             contents.insert(bytes);
