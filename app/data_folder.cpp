@@ -1,16 +1,10 @@
 #include "data_folder.h"
 
-#include <QStandardPaths>
 #include <system_error>
 
 namespace quenlark {
 
 namespace fs = std::filesystem;
-
-fs::path userDataFolder() {
-    return fs::path(
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString());
-}
 
 fs::path installedReadme(const fs::path& programFolder) {
     // QUENLARK_DOC_FROM_BIN is where the build installs the readme, relative

@@ -3,13 +3,9 @@
 #include <filesystem>
 #include <string>
 
-namespace quenlark {
+#include "demo_drive.h"  // userDataFolder(), the folder to enter
 
-// The user's data folder for the program (~/.local/share/quenlark, or under
-// $XDG_DATA_HOME): it holds the demo drive, and the desktop's menu entry
-// starts the program in it (--start-in-data-folder) so that BACKUP and
-// ORIGINAL land there and not in the home folder the menu would start in.
-std::filesystem::path userDataFolder();
+namespace quenlark {
 
 // The readme installed with the program, found from the folder of the
 // running program: <prefix>/share/doc/quenlark/readme.txt for

@@ -39,10 +39,13 @@ bool writeSampleLogo(const fs::path& folder, const SlotInfo& slot) {
 
 }  // namespace
 
+fs::path userDataFolder() {
+    return fs::path(
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString());
+}
+
 fs::path demoDriveRoot() {
-    return fs::path(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
-                        .toStdString()) /
-           "drive_c";
+    return userDataFolder() / "drive_c";
 }
 
 fs::path prepareDemoDrive(const fs::path& root, std::string& error) {
