@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "bring_to_front.h"
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
@@ -93,9 +94,7 @@ void Form1::thumbnailClicked(Slot slot) {
     if (!viewer_)
         viewer_ = new Form3;
     viewer_->showPicture(*picture, QString::fromStdString(path));
-    viewer_->show();
-    viewer_->raise();
-    viewer_->activateWindow();
+    bringToFront(*viewer_);
 }
 
 // Closes this window only: an open viewer or about box stays, and nothing is

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 
 #include "boot_preview.h"
+#include "bring_to_front.h"
 #include "convert_dialog.h"
 #include "form1.h"
 #include "message_box.h"
@@ -38,9 +39,7 @@ void Form1::makeLogo_Click() {
         converter_ = new ConvertDialog(this, *folder);
         converter_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    converter_->show();
-    converter_->raise();
-    converter_->activateWindow();
+    bringToFront(*converter_);
 }
 
 // The file the shown page's thumbnail previews, as Windows would show it.
@@ -57,9 +56,7 @@ void Form1::bootPreview_Click() {
     if (!bootPreview_)
         bootPreview_ = new BootPreviewWindow;
     bootPreview_->showLogo(QByteArray::fromStdString(*bytes), QString::fromStdString(path));
-    bootPreview_->show();
-    bootPreview_->raise();
-    bootPreview_->activateWindow();
+    bringToFront(*bootPreview_);
 }
 
 }  // namespace quenlark

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "about_banner.h"
+#include "bring_to_front.h"
 #include "message_box.h"
 #include "program_fonts.h"
 #include "program_icon.h"
@@ -39,10 +40,7 @@ std::function<int(const QWidget&)> Form2::colorDepth = screenDepth;
 Form2* Form2::showAbout(Platform& platform) {
     if (!open_)
         open_ = new Form2(platform);
-    open_->setWindowState(open_->windowState() & ~Qt::WindowMinimized);
-    open_->show();
-    open_->raise();
-    open_->activateWindow();
+    bringToFront(*open_);
     return open_;
 }
 
