@@ -92,13 +92,7 @@ class Form1ToolsTest : public QObject, public WindowOnDrive {
 
   private:
     QAction* action(const char* name) { return run_->form.findChild<QAction*>(name); }
-    static BootPreviewWindow* bootPreview() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* window = qobject_cast<BootPreviewWindow*>(w))
-                return window;
-        }
-        return nullptr;
-    }
+    static BootPreviewWindow* bootPreview() { return openWindow<BootPreviewWindow>(); }
 };
 
 QTEST_MAIN(Form1ToolsTest)

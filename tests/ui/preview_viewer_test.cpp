@@ -164,13 +164,7 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
     }
 
   private:
-    static Form3* viewer() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* form = qobject_cast<Form3*>(w))
-                return form;
-        }
-        return nullptr;
-    }
+    static Form3* viewer() { return openWindow<Form3>(); }
 };
 
 QTEST_MAIN(PreviewViewerTest)

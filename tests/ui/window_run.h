@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QColor>
 #include <QImage>
 #include <filesystem>
@@ -57,6 +58,17 @@ struct WindowRun {
     Platform platform;
     Form1 form;
 };
+
+// The open top-level window of type T, if any: windows of their own such as
+// the viewer and the boot preview.
+template <typename T>
+T* openWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<T*>(window))
+            return found;
+    }
+    return nullptr;
+}
 
 // For tests of the main window: a fresh drive with the three installed logos
 // and the window on it, made anew for each test function.
