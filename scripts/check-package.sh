@@ -24,6 +24,9 @@ share=$root/usr/share
 echo "check-package: $(dpkg-deb -f "$deb" Package Version Section)"
 echo "check-package: Depends: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends names no Qt Widgets library"
+for font in fonts-wine fonts-liberation2; do
+  dpkg-deb -f "$deb" Depends | grep -q "$font" || fail "Depends names no $font, whose fonts the layouts need"
+done
 
 # No display from here on: the options are read before the window system.
 unset DISPLAY WAYLAND_DISPLAY

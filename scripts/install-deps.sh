@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool imagemagick # running the program headless, screenshots
   clang-format                  # formatting
   xdg-utils                     # xdg-open: "Read Me" shows the readme in the desktop's text viewer
+  fonts-wine fonts-liberation2  # the fonts the window layouts are measured with: Tahoma and MS Sans Serif (Wine's), Arial's metric twin Liberation Sans
   libimagequant-dev pkg-config  # the logo converter's reduction to 256 colours (found through pkg-config)
   desktop-file-utils appstream  # tests: desktop-file-validate and appstreamcli check the desktop entry and metainfo
   man-db                        # tests: man --warnings checks the man pages
