@@ -108,7 +108,7 @@ void checkVerdict(FileSystem& files, const std::string& name, bool expectAccepte
     FixedWindowsDirectory windows;
     Witness user;
     LogoStore store(files, windows, user, "");
-    FUZZ_REQUIRE(store.Check(name) == expectAccepted);
+    FUZZ_REQUIRE(store.checkLogoSize(name) == expectAccepted);
     if (expectAccepted) {
         FUZZ_REQUIRE(user.shown.empty());
         FUZZ_REQUIRE(store.messageText().empty());

@@ -20,44 +20,41 @@ bool LogoStore::copyWithRetry(const std::string& from, const std::string& to,
     return true;
 }
 
-bool LogoStore::keepPresentLogo(const std::string& Huidig, const std::string& keep) {
-    if (!files_.fileExists(Huidig)) {
-        files_.copyFile(Huidig, keep);  // nothing to keep; the attempt is all there is
+bool LogoStore::keepPresentLogo(const std::string& installedPath, const std::string& keep) {
+    if (!files_.fileExists(installedPath)) {
+        files_.copyFile(installedPath, keep);  // nothing to keep; the attempt is all there is
         return true;
     }
-    return copyWithRetry(Huidig, keep, kCopyFailedBox);
+    return copyWithRetry(installedPath, keep, kCopyFailedBox);
 }
 
 void LogoStore::refreshThumbnail(Slot slot) {
     user_.showThumbnail(slot, previewedFile(slot));
 }
 
-void LogoStore::Backup(const std::string& Huidig, const std::string& Back) {
-    backupLogo(Huidig, Back);
-}
-
-bool LogoStore::backupLogo(const std::string& Huidig, const std::string& Back) {
-    if (!copyWithRetry(Huidig, Back, kCopyFailedBox, kCopyFailedStatus))
+bool LogoStore::backUpLogo(const std::string& installedPath, const std::string& backupPath) {
+    if (!copyWithRetry(installedPath, backupPath, kCopyFailedBox, kCopyFailedStatus))
         return false;
     for (const auto& slot : kSlots)
         refreshThumbnail(slot.slot);
-    user_.setStatus("File " + Huidig + " has been successfully copied to " + Back + ".");
+    user_.setStatus("File " + installedPath + " has been successfully copied to " + backupPath +
+                    ".");
     return true;
 }
 
-void LogoStore::Restore(const std::string& Back, const std::string& Huidig) {
-    const std::string temporary = temporaryPathFor(Huidig);
-    if (!files_.fileExists(Back)) {
-        user_.setStatus("Error while opening " + Back + ". File not found !");
-        message("The backup file " + Back + " doesn't exist ! Make a backup first !",
+void LogoStore::restoreLogo(const std::string& backupPath, const std::string& installedPath) {
+    const std::string temporary = temporaryPathFor(installedPath);
+    if (!files_.fileExists(backupPath)) {
+        user_.setStatus("Error while opening " + backupPath + ". File not found !");
+        message("The backup file " + backupPath + " doesn't exist ! Make a backup first !",
                 MessageStyle::OkCritical);
         return;
     }
 
-    switch (message("Do you wish to backup the file presently acting as " + Huidig + " ?",
+    switch (message("Do you wish to backup the file presently acting as " + installedPath + " ?",
                     MessageStyle::YesNoCancel)) {
         case Answer::Yes:
-            if (!keepPresentLogo(Huidig, temporary)) {
+            if (!keepPresentLogo(installedPath, temporary)) {
                 user_.setStatus(std::string(kRestoreAborted));
                 return;
             }
@@ -69,25 +66,26 @@ void LogoStore::Restore(const std::string& Back, const std::string& Huidig) {
             return;
     }
 
-    if (!copyWithRetry(Back, Huidig, kRestoreFailedBox)) {
+    if (!copyWithRetry(backupPath, installedPath, kRestoreFailedBox)) {
         user_.setStatus("Error while restoring file !");
         return;  // a temporary file stays for the next restore to pick up
     }
-    user_.setStatus("File " + Back + " has been successfully restored back to " + Huidig + ".");
+    user_.setStatus("File " + backupPath + " has been successfully restored back to " +
+                    installedPath + ".");
 
     // The former logo becomes the backup. Should that copy fail, the
     // temporary file is its only copy, so it stays.
-    if (files_.fileExists(temporary) && files_.copyFile(temporary, Back))
+    if (files_.fileExists(temporary) && files_.copyFile(temporary, backupPath))
         files_.deleteFile(temporary);
 }
 
-void LogoStore::backupClicked(Slot slot) {
-    Backup(paths_.installedOf(slot), paths_.backupOf(slot));
+void LogoStore::onBackUp(Slot slot) {
+    backUpLogo(paths_.installedOf(slot), paths_.backupOf(slot));
     user_.setBackupChoiceEnabled(slot, true);
 }
 
-void LogoStore::restoreClicked(Slot slot) {
-    Restore(paths_.backupOf(slot), paths_.installedOf(slot));
+void LogoStore::onRestore(Slot slot) {
+    restoreLogo(paths_.backupOf(slot), paths_.installedOf(slot));
     refreshThumbnail(slot);
 }
 

@@ -21,25 +21,21 @@ std::string joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::array<bool, 3> LogoStore::backupAll() {
+std::array<bool, 3> LogoStore::backUpAll() {
     std::array<bool, 3> notBackedUp{};
     for (const auto& slot : kSlots) {
         const std::string& installed = paths_.installedOf(slot.slot);
         notBackedUp[static_cast<std::size_t>(slot.slot)] =
-            !backupLogo(installed, paths_.backupOf(slot.slot)) && files_.fileExists(installed);
+            !backUpLogo(installed, paths_.backupOf(slot.slot)) && files_.fileExists(installed);
     }
     for (const auto& slot : kSlots)
         user_.setBackupChoiceEnabled(slot.slot, true);
     return notBackedUp;
 }
 
-void LogoStore::Back_All_Click() {
-    backupAll();
-}
-
-void LogoStore::Rest_All_Click() {
+void LogoStore::restoreAll() {
     for (const auto& slot : kSlots) {
-        Restore(paths_.backupOf(slot.slot), paths_.installedOf(slot.slot));
+        restoreLogo(paths_.backupOf(slot.slot), paths_.installedOf(slot.slot));
         refreshThumbnail(slot.slot);
     }
 }
@@ -63,7 +59,7 @@ bool LogoStore::restoreOriginal(const SlotInfo& slot) {
     return restored;
 }
 
-void LogoStore::rest_ori_Click() {
+void LogoStore::restoreOriginals() {
     if (message(std::string(kResetQuestion), MessageStyle::YesNo) != Answer::Yes)
         return;
     const Answer backup = message(std::string(kBackupAllQuestion), MessageStyle::YesNoCancel);
@@ -71,7 +67,7 @@ void LogoStore::rest_ori_Click() {
     // the reset would lose it.
     std::array<bool, 3> notBackedUp{};
     if (backup == Answer::Yes)
-        notBackedUp = backupAll();
+        notBackedUp = backUpAll();
     else if (backup != Answer::No)
         return;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "file_system.h"
@@ -25,52 +26,54 @@ class LogoStore {
     // The start-up sequence, run once before the main window is shown. Returns
     // false, having told the user and written nothing, when the Windows
     // directory cannot be determined.
-    bool Form_Load();
+    bool startUp();
 
     const StorePaths& paths() const { return paths_; }
     // The text of the last message box the store showed.
     const std::string& messageText() const { return messageText_; }
 
-    // Click handlers of the slot buttons: Swap ! (Command1, 4, 7), Restore
-    // (Command2, 5, 8) and Backup (Command3, 6, 9) of Start Up, Wait, Shut Down.
-    void Command1_Click() { swapClicked(Slot::StartUp); }
-    void Command4_Click() { swapClicked(Slot::Wait); }
-    void Command7_Click() { swapClicked(Slot::ShutDown); }
-    void command2_Click() { restoreClicked(Slot::StartUp); }
-    void Command5_Click() { restoreClicked(Slot::Wait); }
-    void Command8_Click() { restoreClicked(Slot::ShutDown); }
-    void Command3_Click() { backupClicked(Slot::StartUp); }
-    void Command6_Click() { backupClicked(Slot::Wait); }
-    void Command9_Click() { backupClicked(Slot::ShutDown); }
-    void swapClicked(Slot slot);
-    void restoreClicked(Slot slot);
-    void backupClicked(Slot slot);
+    // The buttons of a slot's page: Swap !, Restore and Backup.
+    void onSwap(Slot slot);
+    void onRestore(Slot slot);
+    void onBackUp(Slot slot);
 
-    // Menu commands: Backup All, Restore All, Restore Originals.
-    void Back_All_Click();
-    void Rest_All_Click();
-    void rest_ori_Click();
+    // Backs all three slots up. Gives, for each slot, whether its logo exists
+    // and was not backed up (the user cancelled at the retry prompt).
+    std::array<bool, 3> backUpAll();
+    void restoreAll();
+    // Puts back the logos found at first use, after asking.
+    void restoreOriginals();
 
-    // The procedures behind the handlers, each reporting to the user itself.
-    // Copies the installed logo `Huidig` over the backup file `Back`.
-    void Backup(const std::string& Huidig, const std::string& Back);
-    // Puts the backup `Back` back over `Huidig`, on request keeping the logo
-    // it replaces as the new backup.
-    void Restore(const std::string& Back, const std::string& Huidig);
-    // Whether the chosen file `Name` may be installed as a logo (by its size).
-    bool Check(const std::string& Name);
-    // Runs the file-open dialog in the remembered folder.
-    void Dialog();
-    // Installs `Nieuw` over `Huidig`, on request backing `Huidig` up to `Back`.
-    void Swap(const std::string& Nieuw, const std::string& Huidig, const std::string& Back);
+    // The operations behind the buttons, each reporting to the user itself.
+    // Copies the installed logo over the backup file; true when it was copied.
+    bool backUpLogo(const std::string& installedPath, const std::string& backupPath);
+    // Puts the backup back over the installed logo, on request keeping the
+    // logo it replaces as the new backup.
+    void restoreLogo(const std::string& backupPath, const std::string& installedPath);
+    // Whether the chosen file may be installed as a logo (by its size).
+    bool checkLogoSize(const std::string& path);
+    // Installs the new logo over the installed one, on request backing the
+    // installed one up first. True when it was backed up (or the user asked
+    // for a backup of a logo that was not there).
+    bool installNewLogo(const std::string& newLogoPath, const std::string& installedPath,
+                        const std::string& backupPath);
 
     // The file a slot's thumbnail shows: its installed logo while "Current" is
     // selected, its backup otherwise.
     std::string previewedFile(Slot slot);
 
   private:
-    void CheckOri();
-    void CheckBack();
+    // The file chosen in the file-open dialog, and the folder to remember.
+    struct ChosenLogo {
+        std::string path;
+        std::string folder;
+    };
+    // Runs the file-open dialog in the remembered folder; nothing when the
+    // user chose no file or the dialog could not be shown.
+    std::optional<ChosenLogo> chooseNewLogo();
+
+    void captureOriginals();
+    void refreshBackupChoices();
     void enterOrCreateFolder(std::string_view name);
 
     // Stores the text as the message text, then shows the box.
@@ -81,18 +84,13 @@ class LogoStore {
     // status line before each box. True when the copy was made.
     bool copyWithRetry(const std::string& from, const std::string& to, std::string_view boxText,
                        std::string_view failureStatus = {});
-    // Copies the present logo `Huidig` to `keep` before it is replaced, with
+    // Copies the present logo to `keep` before it is replaced, with
     // Retry/Cancel when the copy fails: a logo that exists is never replaced
     // before the user's backup of it is made. A missing logo has nothing to
     // keep. False when the user cancelled.
-    bool keepPresentLogo(const std::string& Huidig, const std::string& keep);
-    // Loads each slot's previewed file into its thumbnail.
+    bool keepPresentLogo(const std::string& installedPath, const std::string& keep);
+    // Loads the slot's previewed file into its thumbnail.
     void refreshThumbnail(Slot slot);
-    // `Backup`, telling whether the backup was made.
-    bool backupLogo(const std::string& Huidig, const std::string& Back);
-    // Backs all three slots up; true for each slot whose logo exists and was
-    // not backed up (the user cancelled at the retry prompt).
-    std::array<bool, 3> backupAll();
     // Puts one slot's first-run state back; false when it could not.
     bool restoreOriginal(const SlotInfo& slot);
 
@@ -103,10 +101,6 @@ class LogoStore {
 
     StorePaths paths_;
     std::string messageText_;
-    int dialogOutcome_ = 1;     // 0: a file was chosen in the last dialog
-    std::string chosenPath_;    // the file chosen in the last dialog
-    std::string chosenFolder_;  // the folder to remember after the last dialog
-    int backupMade_ = 0;        // 1: the last swap backed the old logo up (or tried to)
 };
 
 }  // namespace quenlark

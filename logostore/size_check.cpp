@@ -16,13 +16,13 @@ constexpr std::string_view kRefusal =
 
 }  // namespace
 
-bool LogoStore::Check(const std::string& Name) {
+bool LogoStore::checkLogoSize(const std::string& path) {
     // A file that vanished or cannot be read since it was chosen has no
     // length and is refused like any other.
-    const auto length = files_.fileLength(Name);
+    const auto length = files_.fileLength(path);
     if (length && (*length == kLogoLength || *length == kOtherAcceptedLength))
         return true;
-    user_.setStatus(Name + " couldn't be used !");
+    user_.setStatus(path + " couldn't be used !");
     message(std::string(kRefusal), MessageStyle::OkCritical);
     return false;
 }

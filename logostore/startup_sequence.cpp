@@ -19,7 +19,7 @@ std::string folderOf(const std::string& installedPath, const SlotInfo& slot) {
 
 }  // namespace
 
-bool LogoStore::Form_Load() {
+bool LogoStore::startUp() {
     const std::string startupDirectory = files_.currentDirectory();
     user_.setStatus(openingNotice_ + " " + std::string(kWelcomeText));
     for (const auto& slot : kSlots)
@@ -38,7 +38,7 @@ bool LogoStore::Form_Load() {
     enterOrCreateFolder(kBackupFolder);
     enterOrCreateFolder(kOriginalFolder);
     files_.setCurrentDirectory(paths_.startupDirectory);
-    CheckOri();
+    captureOriginals();
 
     for (const auto& slot : kSlots) {
         const std::string& installed = paths_.installedOf(slot.slot);
@@ -51,7 +51,7 @@ bool LogoStore::Form_Load() {
         user_.setStatus("Couldn't find " + std::string(slot.spokenName) +
                         " or not a valid bitmap !");
     }
-    CheckBack();
+    refreshBackupChoices();
     return true;
 }
 
@@ -69,7 +69,7 @@ void LogoStore::enterOrCreateFolder(std::string_view name) {
 // down screens from being captured. A slot without an installed logo gets a
 // marker instead, so that a logo the user installs later is never taken for
 // the original. Leaves the original folder current.
-void LogoStore::CheckOri() {
+void LogoStore::captureOriginals() {
     if (!files_.setCurrentDirectory(paths_.startupDirectory) ||
         !files_.setCurrentDirectory(std::string(kOriginalFolder)))
         return;
@@ -87,7 +87,7 @@ void LogoStore::CheckOri() {
     }
 }
 
-void LogoStore::CheckBack() {
+void LogoStore::refreshBackupChoices() {
     for (const auto& slot : kSlots)
         user_.setBackupChoiceEnabled(slot.slot, files_.fileExists(paths_.backupOf(slot.slot)));
 }

@@ -25,60 +25,60 @@ FileDialogRequest bitmapRequest(std::string initialFolder) {
 
 }  // namespace
 
-void LogoStore::Dialog() {
-    dialogOutcome_ = 1;
+std::optional<LogoStore::ChosenLogo> LogoStore::chooseNewLogo() {
     // Without a readable remembered folder the dialog is not shown at all.
     const auto folder = readRememberedFolder(files_, paths_.settingsPath);
     if (!folder)
-        return;
+        return std::nullopt;
     const auto chosen = user_.showOpenDialog(bitmapRequest(*folder));
     if (!chosen)
-        return;
-    chosenPath_ = *chosen;
-    dialogOutcome_ = 0;
+        return std::nullopt;
     // The Windows file dialog leaves the chosen file's folder current; the
     // remembered folder is read from there. A folder that cannot be entered
     // is remembered as the dialog named it, rather than whatever folder
     // happens to be current.
-    chosenFolder_ = windowsParentFolder(chosenPath_);
-    if (files_.setCurrentDirectory(chosenFolder_))
-        chosenFolder_ = files_.currentDirectory();
+    ChosenLogo logo{*chosen, windowsParentFolder(*chosen)};
+    if (files_.setCurrentDirectory(logo.folder))
+        logo.folder = files_.currentDirectory();
+    return logo;
 }
 
-void LogoStore::Swap(const std::string& Nieuw, const std::string& Huidig, const std::string& Back) {
-    backupMade_ = 0;
-    switch (message("Do you wish the backup the present file " + Huidig + " ?",
+bool LogoStore::installNewLogo(const std::string& newLogoPath, const std::string& installedPath,
+                               const std::string& backupPath) {
+    bool backedUp = false;
+    switch (message("Do you wish the backup the present file " + installedPath + " ?",
                     MessageStyle::YesNoCancel)) {
         case Answer::Yes:
-            if (!keepPresentLogo(Huidig, Back)) {
+            if (!keepPresentLogo(installedPath, backupPath)) {
                 user_.setStatus(std::string(kSwapAborted));
-                return;
+                return false;
             }
-            backupMade_ = 1;
+            backedUp = true;
             break;
         case Answer::No:
             break;
         default:
             user_.setStatus(std::string(kSwapAborted));
-            return;
+            return false;
     }
 
-    if (!copyWithRetry(Nieuw, Huidig, kRestoreFailedBox)) {
-        user_.setStatus("Error while replacing file " + Nieuw + " !");
-        return;
+    if (!copyWithRetry(newLogoPath, installedPath, kRestoreFailedBox)) {
+        user_.setStatus("Error while replacing file " + newLogoPath + " !");
+        return backedUp;
     }
-    user_.setStatus("File " + Nieuw + " has been successfully installed as new " + Huidig + ".");
+    user_.setStatus("File " + newLogoPath + " has been successfully installed as new " +
+                    installedPath + ".");
+    return backedUp;
 }
 
-void LogoStore::swapClicked(Slot slot) {
-    Dialog();
-    if (dialogOutcome_ != 0)
+void LogoStore::onSwap(Slot slot) {
+    const auto chosen = chooseNewLogo();
+    if (!chosen)
         return;
-    writeSettingsFile(files_, paths_.settingsPath, chosenFolder_);
-    if (!Check(chosenPath_))
+    writeSettingsFile(files_, paths_.settingsPath, chosen->folder);
+    if (!checkLogoSize(chosen->path))
         return;
-    Swap(chosenPath_, paths_.installedOf(slot), paths_.backupOf(slot));
-    if (backupMade_ == 1)
+    if (installNewLogo(chosen->path, paths_.installedOf(slot), paths_.backupOf(slot)))
         user_.setBackupChoiceEnabled(slot, true);
     refreshThumbnail(slot);
 }

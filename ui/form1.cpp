@@ -30,9 +30,6 @@ constexpr QSize kClientArea(fromTwips(8115), fromTwips(5295));
 
 // The procedures behind each slot page's controls.
 struct SlotHandlers {
-    void (LogoStore::*swap)();
-    void (LogoStore::*restore)();
-    void (LogoStore::*backup)();
     void (Form1::*option)(int);
     void (Form1::*image)();
 };
@@ -67,7 +64,7 @@ Form1::~Form1() {
 }
 
 bool Form1::Form_Load() {
-    return store_.Form_Load();
+    return store_.startUp();
 }
 
 void Form1::buildClientArea() {
@@ -118,21 +115,16 @@ void Form1::buildClientArea() {
 
 void Form1::wireSlotPage(Slot slot) {
     static constexpr SlotHandlers kHandlers[] = {
-        {&LogoStore::Command1_Click, &LogoStore::command2_Click, &LogoStore::Command3_Click,
-         &Form1::Option1_Click, &Form1::Image1_Click},
-        {&LogoStore::Command4_Click, &LogoStore::Command5_Click, &LogoStore::Command6_Click,
-         &Form1::Option3_Click, &Form1::Image2_Click},
-        {&LogoStore::Command7_Click, &LogoStore::Command8_Click, &LogoStore::Command9_Click,
-         &Form1::Option5_Click, &Form1::Image3_Click},
+        {&Form1::Option1_Click, &Form1::Image1_Click},
+        {&Form1::Option3_Click, &Form1::Image2_Click},
+        {&Form1::Option5_Click, &Form1::Image3_Click},
     };
     const SlotHandlers& handlers = kHandlers[static_cast<std::size_t>(slot)];
     SlotPage& p = page(slot);
-    connect(p.swapButton(), &QPushButton::clicked, this,
-            [this, h = handlers.swap] { (store_.*h)(); });
+    connect(p.swapButton(), &QPushButton::clicked, this, [this, slot] { store_.onSwap(slot); });
     connect(p.restoreButton(), &QPushButton::clicked, this,
-            [this, h = handlers.restore] { (store_.*h)(); });
-    connect(p.backupButton(), &QPushButton::clicked, this,
-            [this, h = handlers.backup] { (store_.*h)(); });
+            [this, slot] { store_.onRestore(slot); });
+    connect(p.backupButton(), &QPushButton::clicked, this, [this, slot] { store_.onBackUp(slot); });
     for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()}) {
         const int index = choice->property("index").toInt();
         connect(choice, &QRadioButton::clicked, this,
@@ -170,14 +162,14 @@ void Form1::buildMenu() {
     const std::vector<Menu> menus{
         {"options",
          "&Options",
-         {{"back_all", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_.Back_All_Click(); }},
-          {"rest_all", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_.Rest_All_Click(); }},
+         {{"back_all", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_.backUpAll(); }},
+          {"rest_all", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_.restoreAll(); }},
           {"sem1", nullptr, {}, {}},
           {"exit", "&Quit", Qt::CTRL | Qt::Key_Q, [this] { Exit_Click(); }}}},
         {"special",
          "&Special",
          {{"rest_ori", "Restore &Originals", Qt::CTRL | Qt::Key_O,
-           [this] { store_.rest_ori_Click(); }}}},
+           [this] { store_.restoreOriginals(); }}}},
         {"tools",
          "&Tools",
          {{"make_logo", "Make &Logo From Picture...", {}, [this] { makeLogo_Click(); }},

@@ -18,7 +18,7 @@ using BackupTest = StartedStore;
 TEST_F(BackupTest, ReplacesTheBackupAndRefreshesAllThumbnails) {
     testing::TempDrive::put(backup(Slot::Wait), logoBytes("older backup"));
     user().backupChoiceEnabled = {false, false, false};
-    store().Command6_Click();
+    store().onBackUp(Slot::Wait);
 
     EXPECT_EQ(read(backup(Slot::Wait)), oldLogo(Slot::Wait));
     EXPECT_TRUE(user().messages.empty());
@@ -32,7 +32,7 @@ TEST_F(BackupTest, ReplacesTheBackupAndRefreshesAllThumbnails) {
 TEST_F(BackupTest, RetryAfterAFailedCopyEndsLikeASuccess) {
     files().failOn(FileOp::CopyDestination, "logo.qnk", 1);
     user().answers = {Answer::Retry};
-    store().Command3_Click();
+    store().onBackUp(Slot::StartUp);
 
     ASSERT_EQ(user().messages.size(), 1u);
     EXPECT_EQ(user().messages[0].text, kCopyBox);
@@ -49,7 +49,7 @@ TEST_F(BackupTest, CancelKeepsTheOldBackupAndStillEnablesTheChoice) {
     files().failOn(FileOp::CopyDestination, "logos.qnk");
     user().backupChoiceEnabled = {false, false, false};
     user().answers = {Answer::Retry, Answer::Cancel};
-    store().Command9_Click();
+    store().onBackUp(Slot::ShutDown);
 
     EXPECT_EQ(user().messages.size(), 2u);
     EXPECT_EQ(user().status(), "Error while copying file !");
@@ -61,7 +61,7 @@ TEST_F(BackupTest, CancelKeepsTheOldBackupAndStillEnablesTheChoice) {
 using RestoreTest = StartedStore;
 
 TEST_F(RestoreTest, WithoutABackupTellsAndAsksNothing) {
-    store().command2_Click();
+    store().onRestore(Slot::StartUp);
     ASSERT_EQ(user().messages.size(), 1u);
     EXPECT_EQ(user().messages[0].text,
               "The backup file C:\\TOOLS\\backup\\logo.qnk doesn't exist ! Make a backup first !");
@@ -77,7 +77,7 @@ TEST_F(RestoreTest, YesExchangesLogoAndBackupBackAndForth) {
     testing::TempDrive::put(backup(Slot::Wait), logoBytes("backup"));
     user().answers = {Answer::Yes, Answer::Yes};
 
-    store().Command5_Click();
+    store().onRestore(Slot::Wait);
     EXPECT_EQ(user().messages[0].text,
               "Do you wish to backup the file presently acting as C:\\WINDOWS\\logow.sys ?");
     EXPECT_EQ(user().messages[0].style, MessageStyle::YesNoCancel);
@@ -88,7 +88,7 @@ TEST_F(RestoreTest, YesExchangesLogoAndBackupBackAndForth) {
               "File C:\\TOOLS\\backup\\logow.qnk has been successfully restored "
               "back to C:\\WINDOWS\\logow.sys.");
 
-    store().Command5_Click();
+    store().onRestore(Slot::Wait);
     EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
     EXPECT_EQ(read(backup(Slot::Wait)), logo("backup"));
     EXPECT_FALSE(fs::exists(temporary(Slot::Wait)));
@@ -97,7 +97,7 @@ TEST_F(RestoreTest, YesExchangesLogoAndBackupBackAndForth) {
 TEST_F(RestoreTest, NoInstallsTheBackupAndKeepsIt) {
     testing::TempDrive::put(backup(Slot::ShutDown), logoBytes("backup"));
     user().answers = {Answer::No};
-    store().Command8_Click();
+    store().onRestore(Slot::ShutDown);
     EXPECT_EQ(read(installed(Slot::ShutDown)), logo("backup"));
     EXPECT_EQ(read(backup(Slot::ShutDown)), logo("backup"));
 }
@@ -105,7 +105,7 @@ TEST_F(RestoreTest, NoInstallsTheBackupAndKeepsIt) {
 TEST_F(RestoreTest, CancelChangesNothing) {
     testing::TempDrive::put(backup(Slot::ShutDown), logoBytes("backup"));
     user().answers = {Answer::Cancel};
-    store().Command8_Click();
+    store().onRestore(Slot::ShutDown);
     EXPECT_EQ(read(installed(Slot::ShutDown)), oldLogo(Slot::ShutDown));
     EXPECT_EQ(read(backup(Slot::ShutDown)), logo("backup"));
     EXPECT_EQ(user().status(), "Restore action has been aborted.");
@@ -116,7 +116,7 @@ TEST_F(RestoreTest, YesWithoutAnInstalledLogoKeepsTheBackup) {
     fs::remove(installed(Slot::StartUp));
     testing::TempDrive::put(backup(Slot::StartUp), logoBytes("backup"));
     user().answers = {Answer::Yes};
-    store().command2_Click();
+    store().onRestore(Slot::StartUp);
     EXPECT_EQ(user().messages.size(), 1u);
     EXPECT_EQ(read(installed(Slot::StartUp)), logo("backup"));
     EXPECT_EQ(read(backup(Slot::StartUp)), logo("backup"));
@@ -127,7 +127,7 @@ TEST_F(RestoreTest, CancelledRestoreLeavesItsTemporaryFileForTheNext) {
     testing::TempDrive::put(backup(Slot::StartUp), logoBytes("backup"));
     files().failOn(FileOp::CopyDestination, "logo.sys", 2);
     user().answers = {Answer::Yes, Answer::Retry, Answer::Cancel};
-    store().command2_Click();
+    store().onRestore(Slot::StartUp);
 
     EXPECT_EQ(user().messages.back().text, kRestoreBox);
     EXPECT_EQ(user().messages.back().statusShown, "");  // unchanged before the box
@@ -137,7 +137,7 @@ TEST_F(RestoreTest, CancelledRestoreLeavesItsTemporaryFileForTheNext) {
 
     // The next restore, answered No, moves the former logo into the backup.
     user().answers = {Answer::No};
-    store().command2_Click();
+    store().onRestore(Slot::StartUp);
     EXPECT_EQ(read(installed(Slot::StartUp)), logo("backup"));
     EXPECT_EQ(read(backup(Slot::StartUp)), oldLogo(Slot::StartUp));
     EXPECT_FALSE(fs::exists(temporary(Slot::StartUp)));
@@ -147,7 +147,7 @@ TEST_F(RestoreTest, FailedCopyOfThePresentLogoAsksBeforeReplacingIt) {
     testing::TempDrive::put(backup(Slot::Wait), logoBytes("backup"));
     files().failOn(FileOp::CopyDestination, "logow.TMP", 1);
     user().answers = {Answer::Yes, Answer::Cancel};
-    store().Command5_Click();
+    store().onRestore(Slot::Wait);
     EXPECT_EQ(user().messages.back().text, kCopyBox);
     EXPECT_EQ(user().messages.back().style, MessageStyle::RetryCancel);
     EXPECT_EQ(user().status(), "Restore action has been aborted.");
@@ -156,7 +156,7 @@ TEST_F(RestoreTest, FailedCopyOfThePresentLogoAsksBeforeReplacingIt) {
 
     files().failOn(FileOp::CopyDestination, "logow.TMP", 1);
     user().answers = {Answer::Yes, Answer::Retry};
-    store().Command5_Click();
+    store().onRestore(Slot::Wait);
     EXPECT_EQ(read(installed(Slot::Wait)), logo("backup"));
     EXPECT_EQ(read(backup(Slot::Wait)), oldLogo(Slot::Wait));
 }
@@ -165,7 +165,7 @@ TEST_F(RestoreTest, TemporaryFileStaysWhenItCannotBecomeTheBackup) {
     testing::TempDrive::put(backup(Slot::Wait), logoBytes("backup"));
     files().failOn(FileOp::CopyDestination, "logow.qnk");
     user().answers = {Answer::Yes};
-    store().Command5_Click();
+    store().onRestore(Slot::Wait);
     EXPECT_EQ(read(installed(Slot::Wait)), logo("backup"));
     EXPECT_EQ(read(backup(Slot::Wait)), logo("backup"));
     EXPECT_EQ(read(temporary(Slot::Wait)), oldLogo(Slot::Wait));

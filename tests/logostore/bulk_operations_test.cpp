@@ -29,7 +29,7 @@ TEST_F(BulkTest, BackupAllGoesOnAfterACancelledSlot) {
     fs::remove(installed(Slot::Wait));
     user().backupChoiceEnabled = {false, false, false};
     user().answers = {Answer::Cancel};
-    store().Back_All_Click();
+    store().backUpAll();
 
     EXPECT_EQ(read(backup(Slot::StartUp)), oldLogo(Slot::StartUp));
     EXPECT_FALSE(fs::exists(backup(Slot::Wait)));
@@ -42,7 +42,7 @@ TEST_F(BulkTest, BackupAllGoesOnAfterACancelledSlot) {
 }
 
 TEST_F(BulkTest, RestoreAllWithoutBackupsTellsThreeTimes) {
-    store().Rest_All_Click();
+    store().restoreAll();
     ASSERT_EQ(user().messages.size(), 3u);
     EXPECT_NE(user().messages[0].text.find("logo.qnk"), std::string::npos);
     EXPECT_NE(user().messages[2].text.find("logos.qnk"), std::string::npos);
@@ -55,7 +55,7 @@ TEST_F(BulkTest, RestoreAllCancelledForWaitRestoresTheOthers) {
     for (const auto& slot : kSlots)
         TempDrive::put(backup(slot.slot), logoBytes("backup"));
     user().answers = {Answer::No, Answer::Cancel, Answer::No};
-    store().Rest_All_Click();
+    store().restoreAll();
     EXPECT_EQ(read(installed(Slot::StartUp)), logo("backup"));
     EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
     EXPECT_EQ(read(installed(Slot::ShutDown)), logo("backup"));
@@ -68,7 +68,7 @@ TEST_F(BulkTest, RestoreOriginalsNoChangesNothing) {
     installNewLogos();
     user().setStatus("before");
     user().answers = {Answer::No};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     ASSERT_EQ(user().messages.size(), 1u);
     EXPECT_EQ(user().messages[0].text, kResetQuestion);
     EXPECT_EQ(user().messages[0].style, MessageStyle::YesNo);
@@ -79,7 +79,7 @@ TEST_F(BulkTest, RestoreOriginalsNoChangesNothing) {
 TEST_F(BulkTest, RestoreOriginalsCancelAtTheBackupQuestion) {
     installNewLogos();
     user().answers = {Answer::Yes, Answer::Cancel};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     EXPECT_EQ(user().messages[1].text,
               "Do you wish to backup all the present bitmaps acting as logo screens?");
     EXPECT_EQ(user().messages[1].style, MessageStyle::YesNoCancel);
@@ -91,7 +91,7 @@ TEST_F(BulkTest, RestoreOriginalsWithoutBackupKeepsTheBackups) {
     installNewLogos();
     TempDrive::put(backup(Slot::Wait), logoBytes("backup"));
     user().answers = {Answer::Yes, Answer::No};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     for (const auto& slot : kSlots)
         EXPECT_EQ(read(installed(slot.slot)), oldLogo(slot.slot));
     EXPECT_EQ(read(backup(Slot::Wait)), logo("backup"));
@@ -103,13 +103,13 @@ TEST_F(BulkTest, RestoreOriginalsWithoutBackupKeepsTheBackups) {
 TEST_F(BulkTest, RestoreOriginalsWithBackupTwiceInARow) {
     installNewLogos();
     user().answers = {Answer::Yes, Answer::Yes, Answer::Yes, Answer::No};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     for (const auto& slot : kSlots) {
         EXPECT_EQ(read(installed(slot.slot)), oldLogo(slot.slot));
         EXPECT_EQ(read(backup(slot.slot)), newLogo(slot.slot));
     }
     EXPECT_EQ(user().backupChoiceEnabled, (std::array<bool, 3>{true, true, true}));
-    store().rest_ori_Click();
+    store().restoreOriginals();
     for (const auto& slot : kSlots) {
         EXPECT_EQ(read(installed(slot.slot)), oldLogo(slot.slot));
         EXPECT_EQ(read(original(slot.slot)), oldLogo(slot.slot));
@@ -125,7 +125,7 @@ TEST_F(BulkTest, RestoreOriginalsRemovesALogoThatWasNotThereAtFirstRun) {
     TempDrive::put(installed(Slot::StartUp), logoBytes("installed since"));
 
     user().answers = {Answer::Yes, Answer::No};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     EXPECT_FALSE(fs::exists(installed(Slot::StartUp)));
     EXPECT_TRUE(user().thumbnails[0].empty());
     EXPECT_EQ(user().status(), kRestored);
@@ -133,7 +133,7 @@ TEST_F(BulkTest, RestoreOriginalsRemovesALogoThatWasNotThereAtFirstRun) {
 
     // Nothing installed now and nothing then: restored as well.
     user().answers = {Answer::Yes, Answer::No};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     EXPECT_EQ(user().status(), kRestored);
 }
 
@@ -142,7 +142,7 @@ TEST_F(BulkTest, RestoreOriginalsTellsWhichLogosCouldNotBePutBack) {
     fs::remove(original(Slot::Wait));
     files().failOn(FileOp::CopyDestination, "logos.sys");
     user().answers = {Answer::Yes, Answer::No};
-    store().rest_ori_Click();
+    store().restoreOriginals();
 
     EXPECT_EQ(read(installed(Slot::StartUp)), oldLogo(Slot::StartUp));
     EXPECT_EQ(read(installed(Slot::Wait)), newLogo(Slot::Wait));
@@ -163,7 +163,7 @@ TEST_F(BulkTest, RestoreOriginalsWithoutTheOriginalFolderRestoresNothing) {
     fs::remove_all(drive.tools() / "ORIGINAL");
     TempDrive::put(drive.tools() / "logo.ori", logoBytes("stray"));
     user().answers = {Answer::Yes, Answer::No};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     EXPECT_EQ(read(installed(Slot::StartUp)), newLogo(Slot::StartUp));
     EXPECT_EQ(user().messages.size(), 3u);
 }

@@ -54,26 +54,26 @@ struct Operation {
 std::vector<Operation> operations() {
     const std::vector<Answer> yesNoCancel{Answer::Yes, Answer::No, Answer::Cancel};
     std::vector<Operation> ops;
-    ops.push_back({"start-up, first run", {}, [](LogoStore& s) { s.Form_Load(); }, false, true});
+    ops.push_back({"start-up, first run", {}, [](LogoStore& s) { s.startUp(); }, false, true});
     for (const auto& info : kSlots) {
         const Slot slot = info.slot;
         const std::string caption(info.caption);
-        ops.push_back({"Backup " + caption, {}, [=](LogoStore& s) { s.backupClicked(slot); }});
+        ops.push_back({"Backup " + caption, {}, [=](LogoStore& s) { s.onBackUp(slot); }});
         for (Answer a : yesNoCancel) {
             ops.push_back({"Restore " + caption + ", " + answerName(a),
                            {a},
-                           [=](LogoStore& s) { s.restoreClicked(slot); },
+                           [=](LogoStore& s) { s.onRestore(slot); },
                            true});
             ops.push_back({"Swap " + caption + ", " + answerName(a), {a}, [=](LogoStore& s) {
-                               s.swapClicked(slot);
+                               s.onSwap(slot);
                            }});
         }
     }
-    ops.push_back({"Backup All", {}, [](LogoStore& s) { s.Back_All_Click(); }});
+    ops.push_back({"Backup All", {}, [](LogoStore& s) { s.backUpAll(); }});
     for (Answer a : yesNoCancel)
         ops.push_back({std::string("Restore All, ") + answerName(a) + " for each",
                        {a, a, a},
-                       [](LogoStore& s) { s.Rest_All_Click(); },
+                       [](LogoStore& s) { s.restoreAll(); },
                        true});
     for (std::vector<Answer> pair : {std::vector<Answer>{Answer::No},
                                      {Answer::Yes, Answer::Yes},
@@ -82,7 +82,7 @@ std::vector<Operation> operations() {
         std::string name = "Restore Originals";
         for (Answer a : pair)
             name += std::string(", ") + answerName(a);
-        ops.push_back({name, pair, [](LogoStore& s) { s.rest_ori_Click(); }});
+        ops.push_back({name, pair, [](LogoStore& s) { s.restoreOriginals(); }});
     }
     return ops;
 }

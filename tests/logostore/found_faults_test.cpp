@@ -18,7 +18,7 @@ TEST_F(FoundFaults, FolderThatCannotBeEnteredIsRememberedAsChosen) {
     files().failOn(FileOp::SetCurrentDirectory, "PICS", 1);
     user().chosenFiles = {"C:\\PICS\\new.bmp"};
     user().answers = {Answer::No};
-    store().swapClicked(Slot::Wait);
+    store().onSwap(Slot::Wait);
     EXPECT_EQ(read(drive.windows() / "quenlark.ini"), "LastUsedDir=C:\\PICS\r\n");
     EXPECT_EQ(read(installed(Slot::Wait)), logo("new"));
 }
@@ -30,7 +30,7 @@ TEST_F(FoundFaults, RestoreOriginalsKeepsALogoWhoseBackupWasNotMade) {
         TempDrive::put(installed(slot.slot), logoBytes("new " + std::string(slot.caption)));
     files().failOn(FileOp::CopyDestination, "logow.qnk");
     user().answers = {Answer::Yes, Answer::Yes, Answer::Retry, Answer::Cancel};
-    store().rest_ori_Click();
+    store().restoreOriginals();
 
     EXPECT_EQ(read(installed(Slot::Wait)), logo("new Wait"));
     EXPECT_EQ(read(installed(Slot::StartUp)), oldLogo(Slot::StartUp));
@@ -44,7 +44,7 @@ TEST_F(FoundFaults, RestoreOriginalsKeepsALogoWhoseBackupWasNotMade) {
     std::filesystem::remove(installed(Slot::Wait));
     files().clearFaults();
     user().answers = {Answer::Yes, Answer::Yes, Answer::Cancel};
-    store().rest_ori_Click();
+    store().restoreOriginals();
     EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
     EXPECT_EQ(user().status(), "All original logos have been successfully restored.");
 }

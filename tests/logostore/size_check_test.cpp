@@ -19,7 +19,7 @@ TEST_F(CheckTest, OnlyTheTwoLogoLengthsAreAccepted) {
     for (std::size_t size : {129077, 129078, 129079, 129136, 129137, 129138, 0}) {
         TempDrive::put(drive.tools() / "cand.bmp", std::string(size, '\0'));
         const bool accepted = size == 129078 || size == 129137;
-        EXPECT_EQ(store().Check("C:\\TOOLS\\cand.bmp"), accepted) << size;
+        EXPECT_EQ(store().checkLogoSize("C:\\TOOLS\\cand.bmp"), accepted) << size;
         EXPECT_EQ(user().messages.size(), accepted ? 0u : 1u) << size;
         forget();
     }
@@ -28,13 +28,13 @@ TEST_F(CheckTest, OnlyTheTwoLogoLengthsAreAccepted) {
 TEST_F(CheckTest, ContentAndNameDoNotMatter) {
     TempDrive::put(drive.tools() / "notes.txt", std::string(129078, 'x'));
     user().setStatus("before");
-    EXPECT_TRUE(store().Check("C:\\TOOLS\\notes.txt"));
+    EXPECT_TRUE(store().checkLogoSize("C:\\TOOLS\\notes.txt"));
     EXPECT_EQ(user().status(), "before");
 }
 
 TEST_F(CheckTest, RefusalWritesTheStatusBeforeTheBox) {
     TempDrive::put(drive.tools() / "Big Logo.BMP", std::string(129079, 'x'));
-    EXPECT_FALSE(store().Check("C:\\TOOLS\\Big Logo.BMP"));
+    EXPECT_FALSE(store().checkLogoSize("C:\\TOOLS\\Big Logo.BMP"));
     ASSERT_EQ(user().messages.size(), 1u);
     EXPECT_EQ(user().messages[0].text, kRefusal);
     EXPECT_EQ(user().messages[0].style, MessageStyle::OkCritical);
@@ -45,9 +45,9 @@ TEST_F(CheckTest, FilesWithoutALengthAreRefused) {
     fs::create_directory(drive.tools() / "folder.bmp");
     TempDrive::put(drive.tools() / "locked.bmp", std::string(129078, 'x'));
     files().failOn(FileOp::Length, "locked.bmp");
-    EXPECT_FALSE(store().Check("C:\\TOOLS\\gone.bmp"));
-    EXPECT_FALSE(store().Check("C:\\TOOLS\\folder.bmp"));
-    EXPECT_FALSE(store().Check("C:\\TOOLS\\locked.bmp"));
+    EXPECT_FALSE(store().checkLogoSize("C:\\TOOLS\\gone.bmp"));
+    EXPECT_FALSE(store().checkLogoSize("C:\\TOOLS\\folder.bmp"));
+    EXPECT_FALSE(store().checkLogoSize("C:\\TOOLS\\locked.bmp"));
     EXPECT_EQ(user().messages.size(), 3u);
     EXPECT_EQ(user().status(), "C:\\TOOLS\\locked.bmp couldn't be used !");
 }

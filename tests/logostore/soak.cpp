@@ -211,9 +211,9 @@ class SoakRun {
         LogoStore& store = *bench.store;
         switch (s.kind) {
             case SoakStep::Backup:
-                return store.backupClicked(s.slot);
+                return store.onBackUp(s.slot);
             case SoakStep::Restore:
-                return store.restoreClicked(s.slot);
+                return store.onRestore(s.slot);
             case SoakStep::Swap:
                 if (s.chosen == SoakStep::Good)
                     TempDrive::put(bench.pictures() / "good.bmp", logo(s.logo));
@@ -224,13 +224,14 @@ class SoakRun {
                               s.chosen == SoakStep::Good        ? "C:\\PICS\\good.bmp"
                               : s.chosen == SoakStep::WrongSize ? "C:\\PICS\\wrong.bmp"
                                                                 : "C:\\PICS\\gone.bmp")};
-                return store.swapClicked(s.slot);
+                return store.onSwap(s.slot);
             case SoakStep::BackupAll:
-                return store.Back_All_Click();
+                store.backUpAll();
+                return;
             case SoakStep::RestoreAll:
-                return store.Rest_All_Click();
+                return store.restoreAll();
             case SoakStep::RestoreOriginals:
-                return store.rest_ori_Click();
+                return store.restoreOriginals();
             case SoakStep::Restart:
                 return bench.start();
             default:

@@ -31,7 +31,7 @@ struct StoreBench {
     void start() {
         host.setCurrentDirectory("C:\\TOOLS");
         store = std::make_unique<LogoStore>(files, windows, user, "Drive C: is the test drive.");
-        store->Form_Load();
+        store->startUp();
     }
 
     // Host files of a slot, spelled as the drive is laid out.

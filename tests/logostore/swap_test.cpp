@@ -21,7 +21,7 @@ class SwapTest : public StartedStore {
     void swap(Slot slot, std::optional<std::string> chosen, std::deque<Answer> answers = {}) {
         user().chosenFiles = {std::move(chosen)};
         user().answers = std::move(answers);
-        store().swapClicked(slot);
+        store().onSwap(slot);
     }
 };
 
@@ -53,10 +53,10 @@ TEST_F(SwapTest, CancelledDialogChangesNothing) {
 TEST_F(SwapTest, UnreadableSettingsKeepTheDialogClosed) {
     for (std::string content : {"", "LastUsedDir", "\r\nLastUsedDir=C:\\X\r\n"}) {
         TempDrive::put(settings(), content);
-        store().swapClicked(Slot::StartUp);
+        store().onSwap(Slot::StartUp);
     }
     fs::remove(settings());
-    store().swapClicked(Slot::StartUp);
+    store().onSwap(Slot::StartUp);
     EXPECT_TRUE(user().dialogs.empty());
     EXPECT_TRUE(user().statuses.empty());
     EXPECT_TRUE(user().messages.empty());

@@ -22,7 +22,7 @@ struct ProgramRun {
           user(files),
           store(files, windows, user, kTestNotice) {}
 
-    bool start() { return store.Form_Load(); }
+    bool start() { return store.startUp(); }
 
     HostFileSystem host;
     FaultyFileSystem files;
