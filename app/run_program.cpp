@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "demo_drive.h"
-#include "form1.h"
+#include "main_window.h"
 #include "host_file_system.h"
 #include "host_program_starter.h"
 #include "host_registry.h"
@@ -34,10 +34,10 @@ int runProgram(const StartOptions& options) {
     Platform platform{files,    windowsDirectory, files.drives(),
                       programs, registry,         installation.notice()};
 
-    Form1 form1(platform);
-    if (!form1.Form_Load())
+    MainWindow window(platform);
+    if (!window.startUp())
         return 1;
-    form1.show();
+    window.show();
     return QApplication::exec();
 }
 

@@ -18,21 +18,13 @@ struct SlotInfo {
     std::string_view originalName;   // first-run copy, in the original folder
     std::string_view noLogoMarker;   // in the original folder: there was no logo at first run
     std::string_view spokenName;     // how warnings name the installed logo
-    // Controls of the slot's page in the main window.
-    std::string_view thumbnail;
-    std::string_view swapButton;
-    std::string_view restoreButton;
-    std::string_view backupButton;
-    std::string_view previewOption;
 };
 
 inline constexpr std::array<SlotInfo, 3> kSlots{{
-    {Slot::StartUp, "Start Up", "logo.sys", true, "logo.qnk", "logo.ori", "logo.none", "Logo.sys",
-     "Image1", "Command1", "Command2", "Command3", "Option1"},
-    {Slot::Wait, "Wait", "logow.sys", false, "logow.qnk", "logow.ori", "logow.none", "Logow.sys",
-     "Image2", "Command4", "Command5", "Command6", "Option3"},
+    {Slot::StartUp, "Start Up", "logo.sys", true, "logo.qnk", "logo.ori", "logo.none", "Logo.sys"},
+    {Slot::Wait, "Wait", "logow.sys", false, "logow.qnk", "logow.ori", "logow.none", "Logow.sys"},
     {Slot::ShutDown, "Shut Down", "logos.sys", false, "logos.qnk", "logos.ori", "logos.none",
-     "Logos.sys", "Image3", "Command7", "Command8", "Command9", "Option5"},
+     "Logos.sys"},
 }};
 
 constexpr const SlotInfo& slotInfo(Slot slot) {

@@ -28,6 +28,6 @@ std::optional<QString> hostFolder(const std::string& windowsFolder, const DriveM
                                   const std::string& currentDirectory);
 
 // The dialog's object name, by which tests find it.
-inline constexpr const char* kOpenFileDialogName = "CommonDialog1";
+inline constexpr const char* kOpenFileDialogName = "openFileDialog";
 
 }  // namespace quenlark

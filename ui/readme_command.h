@@ -15,7 +15,7 @@ namespace quenlark {
 std::string readmeCommandLine(const std::string& windowsDirectory,
                               const std::string& startupDirectory);
 
-// The box `readme_Click` shows when Notepad cannot be started.
+// The box "Read Me" shows when Notepad cannot be started.
 std::string readmeFailureMessage(const std::string& startupDirectory);
 inline constexpr MessageStyle kReadmeFailureStyle = MessageStyle::OkCritical;
 

@@ -16,12 +16,12 @@ class TabControl;
 class Thumbnail;
 
 // The controls of one slot's page of the main window. The three pages share
-// one layout; only the control names and the file names in the texts differ.
+// one layout; only the file names in the texts differ. The page is named after
+// its slot ("waitPage") and its controls after what they are ("swapButton",
+// "currentChoice", "thumbnail"), the same on every page.
 //
-// Each preview option is a pair of radio buttons, the control array `Option1`
-// (`Option3`, `Option5`): its choices are named with their index, "Option1_0"
-// ("Current") and "Option1_1" ("Backup"), and carry the index in the property
-// "index".
+// The preview option is a pair of radio buttons, "currentChoice" and
+// "backupChoice", which carry their place in the pair in the property "index".
 class SlotPage : public QWidget {
     Q_OBJECT
   public:
@@ -49,7 +49,7 @@ class SlotPage : public QWidget {
     Thumbnail* thumbnail_;
 };
 
-// The object name of choice `index` of the option pair `option`: "Option3_1".
-QString optionChoiceName(std::string_view option, int index);
+// The object name of a slot's page: "startUpPage", "waitPage", "shutDownPage".
+QString pageName(Slot slot);
 
 }  // namespace quenlark

@@ -17,7 +17,7 @@ std::string signedDecimalOf(const char* littleEndian) {
     return std::to_string(static_cast<std::int32_t>(bits));
 }
 
-// Closes the key on every way out of GetKeyValue, the thrown one included.
+// Closes the key on every way out of readRegistryValue, the thrown one included.
 class OpenKey {
   public:
     OpenKey(Registry& registry, RegistryKey key) : registry_(registry), key_(key) {}
@@ -33,8 +33,8 @@ class OpenKey {
 
 }  // namespace
 
-bool GetKeyValue(Registry& registry, RegistryKey root, const std::string& keyName,
-                 const std::string& valueName, std::string& value) {
+bool readRegistryValue(Registry& registry, RegistryKey root, const std::string& keyName,
+                       const std::string& valueName, std::string& value) {
     RegistryKey opened = 0;
     if (registry.openKey(root, keyName, 0, kKeyAccess, opened) != kRegistrySuccess) {
         value.clear();
@@ -70,10 +70,10 @@ namespace {
 // taken as it is; a folder only when MSINFO32.EXE is there.
 std::optional<std::string> sysInfoPath(Registry& registry, FileSystem& files) {
     std::string path;
-    if (GetKeyValue(registry, kLocalMachine, kSysInfoPathKey, kSysInfoPathValue, path))
+    if (readRegistryValue(registry, kLocalMachine, kSysInfoPathKey, kSysInfoPathValue, path))
         return path;
     std::string folder;
-    if (!GetKeyValue(registry, kLocalMachine, kSysInfoFolderKey, kSysInfoFolderValue, folder))
+    if (!readRegistryValue(registry, kLocalMachine, kSysInfoFolderKey, kSysInfoFolderValue, folder))
         return std::nullopt;
     path = folder + kSysInfoProgram;
     if (!files.fileExists(path))
@@ -83,8 +83,8 @@ std::optional<std::string> sysInfoPath(Registry& registry, FileSystem& files) {
 
 }  // namespace
 
-void StartSysInfo(Registry& registry, FileSystem& files, ProgramStarter& programs,
-                  const ShowMessage& showMessage) {
+void startSystemInformationTool(Registry& registry, FileSystem& files, ProgramStarter& programs,
+                                const ShowMessage& showMessage) {
     try {
         auto path = sysInfoPath(registry, files);
         if (path && programs.start(*path))

@@ -39,8 +39,8 @@ class KeyValueError : public std::runtime_error {
 // when the key cannot be opened or the value cannot be read (a value over
 // 1,024 bytes included). Throws KeyValueError for a value of length 0. The key
 // is closed again whatever happens once it was opened.
-bool GetKeyValue(Registry& registry, RegistryKey root, const std::string& keyName,
-                 const std::string& valueName, std::string& value);
+bool readRegistryValue(Registry& registry, RegistryKey root, const std::string& keyName,
+                       const std::string& valueName, std::string& value);
 
 // Shows a message box and waits for it to be closed.
 using ShowMessage = std::function<void(const std::string& text, MessageStyle style)>;
@@ -48,7 +48,7 @@ using ShowMessage = std::function<void(const std::string& text, MessageStyle sty
 // Starts the system-information tool from the path the registry gives for it.
 // When neither place gives a usable path, or the tool cannot be started,
 // shows "System Information Is Unavailable At This Time" (OK, no icon).
-void StartSysInfo(Registry& registry, FileSystem& files, ProgramStarter& programs,
-                  const ShowMessage& showMessage);
+void startSystemInformationTool(Registry& registry, FileSystem& files, ProgramStarter& programs,
+                                const ShowMessage& showMessage);
 
 }  // namespace quenlark

@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "form3.h"
+#include "logo_viewer.h"
 #include "modal_answerer.h"
 #include "program_style.h"
 #include "settings_file.h"
@@ -35,7 +35,8 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
     }
 
     void thumbnailsFillTheirBoxAndSayWhatTheyShow() {
-        const char* names[] = {"Image1", "Image2", "Image3"};
+        const char* names[] = {"startUpPage/thumbnail", "waitPage/thumbnail",
+                               "shutDownPage/thumbnail"};
         const QColor colours[] = {kStartUpColour, kWaitColour, kShutDownColour};
         const char* paths[] = {"C:\\logo.sys", "C:\\WINDOWS\\logow.sys", "C:\\WINDOWS\\logos.sys"};
         for (int i = 0; i < 3; ++i) {
@@ -53,31 +54,31 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
     void choicesReloadTheThumbnailFromDisk() {
         run_->selectPage(1);
         putLogo(drive_->tools() / "BACKUP" / "logow.qnk", kBackupColour);
-        run_->find<QRadioButton>("Option3_1")->setEnabled(true);
-        QTest::mouseClick(run_->find<QRadioButton>("Option3_1"), Qt::LeftButton);
-        QCOMPARE(topLeftColour(run_->thumbnail("Image2")), kBackupColour);
+        run_->find<QRadioButton>("waitPage/backupChoice")->setEnabled(true);
+        QTest::mouseClick(run_->find<QRadioButton>("waitPage/backupChoice"), Qt::LeftButton);
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kBackupColour);
 
         putLogo(drive_->windows() / "LOGOW.SYS", kNewColour);
-        QTest::mouseClick(run_->find<QRadioButton>("Option3_0"), Qt::LeftButton);
-        QCOMPARE(topLeftColour(run_->thumbnail("Image2")), kNewColour);
+        QTest::mouseClick(run_->find<QRadioButton>("waitPage/currentChoice"), Qt::LeftButton);
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kNewColour);
         // The other pages keep their pictures.
-        QCOMPARE(topLeftColour(run_->thumbnail("Image1")), kStartUpColour);
+        QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kStartUpColour);
     }
 
     // A file that cannot be loaded leaves the picture as it was.
     void choiceOfAMissingOrBrokenFileKeepsThePicture() {
-        run_->find<QRadioButton>("Option1_1")->setEnabled(true);
-        QTest::mouseClick(run_->find<QRadioButton>("Option1_1"), Qt::LeftButton);
-        QCOMPARE(topLeftColour(run_->thumbnail("Image1")), kStartUpColour);
+        run_->find<QRadioButton>("startUpPage/backupChoice")->setEnabled(true);
+        QTest::mouseClick(run_->find<QRadioButton>("startUpPage/backupChoice"), Qt::LeftButton);
+        QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kStartUpColour);
 
         TempDrive::put(drive_->root() / "LOGO.SYS", logoBytes("not a picture"));
-        QTest::mouseClick(run_->find<QRadioButton>("Option1_0"), Qt::LeftButton);
-        QCOMPARE(topLeftColour(run_->thumbnail("Image1")), kStartUpColour);
+        QTest::mouseClick(run_->find<QRadioButton>("startUpPage/currentChoice"), Qt::LeftButton);
+        QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kStartUpColour);
     }
 
     void thumbnailOpensOneViewerAtFullSize() {
-        QTest::mouseClick(run_->find("Image1"), Qt::LeftButton);
-        QPointer<Form3> first = viewer();
+        QTest::mouseClick(run_->find("startUpPage/thumbnail"), Qt::LeftButton);
+        QPointer<LogoViewer> first = viewer();
         QVERIFY(first && first->isVisible());
         QCOMPARE(first->windowTitle(), QString("C:\\logo.sys"));
         QCOMPARE(first->size(), QSize(320, 400));
@@ -86,7 +87,7 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
         QVERIFY(!first->isModal());
 
         run_->selectPage(2);
-        QTest::mouseClick(run_->find("Image3"), Qt::LeftButton);
+        QTest::mouseClick(run_->find("shutDownPage/thumbnail"), Qt::LeftButton);
         QCOMPARE(viewer(), first.data());
         QCOMPARE(first->windowTitle(), QString("C:\\WINDOWS\\logos.sys"));
         QCOMPARE(topLeftColour(first->picture()), kShutDownColour);
@@ -95,7 +96,7 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
         // again.
         QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(100, 100));
         QTRY_VERIFY(!first);
-        QTest::mouseClick(run_->find("Image3"), Qt::LeftButton);
+        QTest::mouseClick(run_->find("shutDownPage/thumbnail"), Qt::LeftButton);
         QVERIFY(viewer() && viewer()->isVisible());
     }
 
@@ -103,27 +104,27 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
     // chosen, as the file is now.
     void viewerShowsThePreviewedFileAsItIsNow() {
         run_->selectPage(1);
-        QTest::mouseClick(run_->find<QPushButton>("Command6"), Qt::LeftButton);
-        QTest::mouseClick(run_->find<QRadioButton>("Option3_1"), Qt::LeftButton);
+        QTest::mouseClick(run_->find<QPushButton>("waitPage/backupButton"), Qt::LeftButton);
+        QTest::mouseClick(run_->find<QRadioButton>("waitPage/backupChoice"), Qt::LeftButton);
         putLogo(drive_->tools() / "BACKUP" / "logow.qnk", kBackupColour);
-        QTest::mouseClick(run_->find("Image2"), Qt::LeftButton);
+        QTest::mouseClick(run_->find("waitPage/thumbnail"), Qt::LeftButton);
         QCOMPARE(viewer()->windowTitle(), QString("C:\\TOOLS\\backup\\logow.qnk"));
         QCOMPARE(topLeftColour(viewer()->picture()), kBackupColour);
         // The thumbnail was not reloaded by that click.
-        QCOMPARE(topLeftColour(run_->thumbnail("Image2")), kWaitColour);
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kWaitColour);
     }
 
     void thumbnailOfAMissingFileOpensNothing() {
         fs::remove(drive_->root() / "LOGO.SYS");
-        QTest::mouseClick(run_->find("Image1"), Qt::LeftButton);
+        QTest::mouseClick(run_->find("startUpPage/thumbnail"), Qt::LeftButton);
         QVERIFY(!viewer());
     }
 
     void quitLeavesAnOpenViewer() {
-        QTest::mouseClick(run_->find("Image2"), Qt::LeftButton);
-        QPointer<Form3> open = viewer();
+        QTest::mouseClick(run_->find("waitPage/thumbnail"), Qt::LeftButton);
+        QPointer<LogoViewer> open = viewer();
         QVERIFY(open);
-        run_->form.findChild<QAction*>("exit")->trigger();
+        run_->form.findChild<QAction*>("quit")->trigger();
         QVERIFY(!run_->form.isVisible());
         QVERIFY(open && open->isVisible());
     }
@@ -147,7 +148,7 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
             static_cast<QDialog*>(files)->accept();
         });
         modal.answer(QMessageBox::Yes);
-        QTest::mouseClick(run_->find("Command7"), Qt::LeftButton);
+        QTest::mouseClick(run_->find("shutDownPage/swapButton"), Qt::LeftButton);
         QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
 
         QCOMPARE(modal.boxes().at(0).text,
@@ -156,15 +157,15 @@ class PreviewViewerTest : public QObject, public WindowOnDrive {
         QCOMPARE(TempDrive::read(drive_->tools() / "BACKUP" / "logos.qnk"), oldLogo);
         QCOMPARE(readRememberedFolder(run_->files, run_->form.store().paths().settingsPath),
                  std::optional<std::string>("C:\\My Pics"));
-        QCOMPARE(run_->find<QLabel>("Label16")->text(),
+        QCOMPARE(run_->find<QLabel>("statusLine")->text(),
                  QString("File C:\\My Pics\\new logo.bmp has been successfully installed as new "
                          "C:\\WINDOWS\\logos.sys."));
-        QCOMPARE(topLeftColour(run_->thumbnail("Image3")), kNewColour);
-        QVERIFY(run_->find("Option5_1")->isEnabled());
+        QCOMPARE(topLeftColour(run_->thumbnail("shutDownPage/thumbnail")), kNewColour);
+        QVERIFY(run_->find("shutDownPage/backupChoice")->isEnabled());
     }
 
   private:
-    static Form3* viewer() { return openWindow<Form3>(); }
+    static LogoViewer* viewer() { return openWindow<LogoViewer>(); }
 };
 
 QTEST_MAIN(PreviewViewerTest)

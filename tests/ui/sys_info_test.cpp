@@ -21,7 +21,7 @@ class GetKeyValueTest : public ::testing::Test {
     // Reads kKey's `name`, starting from a value that shows whether it changed.
     bool read(const std::string& name) {
         value = "as passed in";
-        return GetKeyValue(registry, kLocalMachine, kKey, name, value);
+        return readRegistryValue(registry, kLocalMachine, kKey, name, value);
     }
 
     void expectEveryKeyClosed() {
@@ -100,7 +100,7 @@ TEST_F(GetKeyValueTest, MissingKeyOrValueIsNotFoundWithEmptyText) {
     expectEveryKeyClosed();
 
     value = "as passed in";
-    EXPECT_FALSE(GetKeyValue(registry, kLocalMachine, "SOFTWARE\\Absent", "PATH", value));
+    EXPECT_FALSE(readRegistryValue(registry, kLocalMachine, "SOFTWARE\\Absent", "PATH", value));
     EXPECT_EQ(value, "");
     ++failedOpens;
     expectEveryKeyClosed();  // a key that never opened is not closed
@@ -113,17 +113,17 @@ TEST_F(GetKeyValueTest, EmptyValueIsAnErrorAfterTheKeyIsClosed) {
     expectEveryKeyClosed();
 }
 
-// StartSysInfo against a registry filled by each test, on a temporary drive.
+// startSystemInformationTool against a registry filled by each test, on a temporary drive.
 class StartSysInfoTest : public ::testing::Test {
   protected:
     StartSysInfoTest() : files(drive.installation().driveMap(), "C:\\TOOLS") {}
 
     void run() {
-        StartSysInfo(registry, files, programs,
-                     [this](const std::string& text, MessageStyle style) {
-                         messages.push_back(text);
-                         styles.push_back(style);
-                     });
+        startSystemInformationTool(registry, files, programs,
+                                   [this](const std::string& text, MessageStyle style) {
+                                       messages.push_back(text);
+                                       styles.push_back(style);
+                                   });
         EXPECT_TRUE(registry.openHandles.empty()) << "a key was left open";
     }
 

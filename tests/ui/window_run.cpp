@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "sample_logo.h"
+#include "slot_page.h"
 
 namespace quenlark::testing {
 
@@ -31,6 +32,14 @@ WindowRun::WindowRun(const TempDrive& drive, std::string startup)
       platform{files, windows, files.drives(), programs, registry, "Drive C: is the test drive."},
       form(platform) {}
 
+QString controlPath(const QWidget* control) {
+    for (const QWidget* w = control->parentWidget(); w; w = w->parentWidget()) {
+        if (qobject_cast<const SlotPage*>(w))
+            return w->objectName() + '/' + control->objectName();
+    }
+    return control->objectName();
+}
+
 void WindowRun::showActive() {
     form.show();
     form.activateWindow();
@@ -43,7 +52,7 @@ QImage WindowRun::thumbnail(const QString& name) {
 }
 
 void WindowRun::selectPage(int index) {
-    find<QTabWidget>("SSTab1")->setCurrentIndex(index);
+    find<QTabWidget>("slotTabs")->setCurrentIndex(index);
 }
 
 }  // namespace quenlark::testing

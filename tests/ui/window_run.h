@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "form1.h"
 #include "host_file_system.h"
 #include "host_registry.h"
+#include "main_window.h"
 #include "recording_program_starter.h"
 #include "temp_drive.h"
 #include "windows_directory.h"
@@ -39,15 +39,21 @@ QColor topLeftColour(const QImage& picture);
 struct WindowRun {
     explicit WindowRun(const TempDrive& drive, std::string startup = "C:\\TOOLS");
 
-    bool load() { return form.Form_Load(); }
+    bool load() { return form.startUp(); }
     // Shows the window and waits until it is active, so that shortcuts reach it.
     void showActive();
 
+    // A control by its object name; one on a slot's page by the page's name
+    // and its own: "waitPage/swapButton".
     template <typename T = QWidget>
     T* find(const QString& name) {
-        return form.findChild<T*>(name);
+        const qsizetype slash = name.indexOf('/');
+        if (slash < 0)
+            return form.findChild<T*>(name);
+        auto* page = form.findChild<QWidget*>(name.left(slash));
+        return page ? page->findChild<T*>(name.mid(slash + 1)) : nullptr;
     }
-    // The picture a thumbnail ("Image2") shows.
+    // The picture a thumbnail ("waitPage/thumbnail") shows.
     QImage thumbnail(const QString& name);
     void selectPage(int index);
 
@@ -56,8 +62,11 @@ struct WindowRun {
     RecordingProgramStarter programs;
     HostRegistry registry;
     Platform platform;
-    Form1 form;
+    MainWindow form;
 };
+
+// The name by which WindowRun::find finds `control`.
+QString controlPath(const QWidget* control);
 
 // The open top-level window of type T, if any: windows of their own such as
 // the viewer and the boot preview.

@@ -1,4 +1,4 @@
-#include "form3.h"
+#include "logo_viewer.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,8 +15,8 @@ constexpr int kViewerHeight = 400;
 
 }  // namespace
 
-Form3::Form3() : QWidget(nullptr, Qt::Window) {
-    setObjectName("Form3");
+LogoViewer::LogoViewer() : QWidget(nullptr, Qt::Window) {
+    setObjectName("logoViewer");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("PictureView");
     setWindowIcon(programIcon());
@@ -25,19 +25,19 @@ Form3::Form3() : QWidget(nullptr, Qt::Window) {
     setCursor(Qt::PointingHandCursor);
 }
 
-void Form3::showPicture(const QImage& picture, const QString& path) {
+void LogoViewer::showPicture(const QImage& picture, const QString& path) {
     picture_ = picture;
     setWindowTitle(path);
     setAccessibleName("Full-size view of " + path);
     update();
 }
 
-void Form3::paintEvent(QPaintEvent*) {
+void LogoViewer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), picture_);
 }
 
-void Form3::mouseReleaseEvent(QMouseEvent* event) {
+void LogoViewer::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         close();
 }

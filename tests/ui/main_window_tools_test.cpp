@@ -18,7 +18,7 @@ using namespace quenlark;
 using namespace quenlark::testing;
 namespace fs = std::filesystem;
 
-class Form1ToolsTest : public QObject, public WindowOnDrive {
+class MainWindowToolsTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
@@ -34,7 +34,7 @@ class Form1ToolsTest : public QObject, public WindowOnDrive {
         fs::create_directories(drive_->root() / "My Pics");
         QVERIFY(
             writeSettingsFile(run_->files, run_->form.store().paths().settingsPath, "C:\\my pics"));
-        action("make_logo")->trigger();
+        action("makeLogo")->trigger();
         const QList<ConvertDialog*> open = run_->form.findChildren<ConvertDialog*>();
         QCOMPARE(open.size(), 1);
         ConvertDialog* converter = open.front();
@@ -42,7 +42,7 @@ class Form1ToolsTest : public QObject, public WindowOnDrive {
         QVERIFY(!converter->isModal());
         QCOMPARE(fs::path(converter->folder().toStdString()), drive_->root() / "My Pics");
 
-        action("make_logo")->trigger();
+        action("makeLogo")->trigger();
         QCOMPARE(run_->form.findChildren<ConvertDialog*>().size(), 1);
         QCOMPARE(run_->form.findChildren<ConvertDialog*>().front(), converter);
     }
@@ -52,7 +52,7 @@ class Form1ToolsTest : public QObject, public WindowOnDrive {
         QVERIFY(
             writeSettingsFile(run_->files, run_->form.store().paths().settingsPath, "C:\\gone"));
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-        action("make_logo")->trigger();
+        action("makeLogo")->trigger();
         const QList<ConvertDialog*> open = run_->form.findChildren<ConvertDialog*>();
         QCOMPARE(open.size(), 1);
         QCOMPARE(open.front()->folder(), QDir(pictures).exists() ? pictures : QDir::homePath());
@@ -60,17 +60,17 @@ class Form1ToolsTest : public QObject, public WindowOnDrive {
 
     void bootPreviewShowsTheShownPagesLogo() {
         run_->selectPage(1);
-        action("boot_preview")->trigger();
+        action("bootPreview")->trigger();
         BootPreviewWindow* window = bootPreview();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QString("Boot Preview - C:\\WINDOWS\\logow.sys"));
         QCOMPARE(topLeftColour(window->preview()->currentPicture()), kWaitColour);
 
         // With "Backup" chosen it shows the backup, in the same window.
-        run_->find<QPushButton>("Command6")->click();
-        run_->find<QRadioButton>("Option3_1")->click();
+        run_->find<QPushButton>("waitPage/backupButton")->click();
+        run_->find<QRadioButton>("waitPage/backupChoice")->click();
         putLogo(drive_->tools() / "BACKUP" / "logow.qnk", kBackupColour);
-        action("boot_preview")->trigger();
+        action("bootPreview")->trigger();
         QCOMPARE(bootPreview(), window);
         QCOMPARE(window->windowTitle(), QString("Boot Preview - C:\\TOOLS\\backup\\logow.qnk"));
         QCOMPARE(topLeftColour(window->preview()->currentPicture()), kBackupColour);
@@ -81,7 +81,7 @@ class Form1ToolsTest : public QObject, public WindowOnDrive {
         fs::remove(drive_->windows() / "LOGOS.SYS");
         ModalAnswerer modal;
         modal.answer(QMessageBox::Ok);
-        action("boot_preview")->trigger();
+        action("bootPreview")->trigger();
         QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
         QCOMPARE(modal.boxes().at(0).text,
                  QString("The file C:\\WINDOWS\\logos.sys cannot be read, so there is nothing "
@@ -95,5 +95,5 @@ class Form1ToolsTest : public QObject, public WindowOnDrive {
     static BootPreviewWindow* bootPreview() { return openWindow<BootPreviewWindow>(); }
 };
 
-QTEST_MAIN(Form1ToolsTest)
-#include "form1_tools_test.moc"
+QTEST_MAIN(MainWindowToolsTest)
+#include "main_window_tools_test.moc"

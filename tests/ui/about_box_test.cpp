@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "form2.h"
+#include "about_box.h"
 #include "host_file_system.h"
 #include "host_registry.h"
 #include "memory_registry.h"
@@ -37,7 +37,7 @@ struct SeenBox {
 
 }  // namespace
 
-class Form2Test : public QObject {
+class AboutBoxTest : public QObject {
     Q_OBJECT
 
   private slots:
@@ -61,7 +61,7 @@ class Form2Test : public QObject {
     void msInfoStartsTheToolTheRegistryNames();
 
   private:
-    Form2* openBox();
+    AboutBox* openBox();
     // Runs `action`, answering the message boxes it opens with their first button.
     QList<SeenBox> answeringBoxes(const std::function<void()>& action);
     template <typename T>
@@ -82,10 +82,10 @@ class Form2Test : public QObject {
     std::unique_ptr<Platform> platform_;
     int depth_ = 24;
     int depthReads_ = 0;
-    QPointer<Form2> box_;
+    QPointer<AboutBox> box_;
 };
 
-void Form2Test::init() {
+void AboutBoxTest::init() {
     drive_ = std::make_unique<TempDrive>();
     files_ = std::make_unique<HostFileSystem>(drive_->installation().driveMap(), "C:\\TOOLS");
     windows_ = std::make_unique<HostWindowsDirectory>(files_->drives(), drive_->windows());
@@ -94,28 +94,28 @@ void Form2Test::init() {
     registry_ = &emptyRegistry_;
     depth_ = 24;
     depthReads_ = 0;
-    Form2::colorDepth = [this](const QWidget&) {
+    AboutBox::colorDepth = [this](const QWidget&) {
         ++depthReads_;
         return depth_;
     };
 }
 
-void Form2Test::cleanup() {
+void AboutBoxTest::cleanup() {
     if (box_)
         box_->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!Form2::openInstance());
+    QVERIFY(!AboutBox::openInstance());
     platform_.reset();
 }
 
-Form2* Form2Test::openBox() {
+AboutBox* AboutBoxTest::openBox() {
     platform_.reset(new Platform{*files_, *windows_, files_->drives(), programs_, *registry_,
                                  "Drive C: is the test drive."});
-    box_ = Form2::showAbout(*platform_);
+    box_ = AboutBox::showAbout(*platform_);
     return box_;
 }
 
-QList<SeenBox> Form2Test::answeringBoxes(const std::function<void()>& action) {
+QList<SeenBox> AboutBoxTest::answeringBoxes(const std::function<void()>& action) {
     QList<SeenBox> seen;
     QTimer poll;
     poll.setInterval(20);
@@ -135,43 +135,43 @@ QList<SeenBox> Form2Test::answeringBoxes(const std::function<void()>& action) {
     return seen;
 }
 
-void Form2Test::windowAndControlsHaveTheirPlaces_data() {
+void AboutBoxTest::windowAndControlsHaveTheirPlaces_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QRect>("geometry");
 
-    QTest::newRow("Picture1") << "Picture1" << QString() << QRect(32, 8, 266, 116);
-    QTest::newRow("Image1") << "Image1" << QString() << QRect(4, 136, 32, 32);
-    QTest::newRow("Label1") << "Label1"
-                            << "Quenlark" << QRect(12, 136, 329, 37);
-    QTest::newRow("Label3") << "Label3"
-                            << "Version 1.2" << QRect(88, 176, 223, 13);
-    QTest::newRow("Label2") << "Label2"
+    QTest::newRow("banner") << "banner" << QString() << QRect(32, 8, 266, 116);
+    QTest::newRow("programIcon") << "programIcon" << QString() << QRect(4, 136, 32, 32);
+    QTest::newRow("title") << "title"
+                           << "Quenlark" << QRect(12, 136, 329, 37);
+    QTest::newRow("version") << "version"
+                             << "Version 1.2" << QRect(88, 176, 223, 13);
+    QTest::newRow("credit") << "credit"
                             << "\u00a9 The Quenlark team" << QRect(4, 200, 337, 19);
-    QTest::newRow("Label6") << "Label6"
-                            << "You currently working in:" << QRect(4, 224, 145, 17);
-    QTest::newRow("Label7") << "Label7"
-                            << "24" << QRect(152, 224, 45, 17);
-    QTest::newRow("Label8") << "Label8"
-                            << "bit colors." << QRect(208, 224, 89, 17);
-    QTest::newRow("Label9") << "Label9"
-                            << "EXCELLENT!" << QRect(4, 240, 77, 17);
-    QTest::newRow("Label10") << "Label10" << QString() << QRect(88, 240, 253, 29);
-    QTest::newRow("Label5") << "Label5"
-                            << "Report problems on the project's issue tracker"
-                            << QRect(4, 332, 337, 17);
-    QTest::newRow("Command2") << "Command2"
-                              << "MS Info.." << QRect(8, 356, 104, 32);
-    QTest::newRow("Command1") << "Command1"
-                              << "Okay" << QRect(232, 356, 104, 32);
+    QTest::newRow("depthCaption") << "depthCaption"
+                                  << "You currently working in:" << QRect(4, 224, 145, 17);
+    QTest::newRow("depthValue") << "depthValue"
+                                << "24" << QRect(152, 224, 45, 17);
+    QTest::newRow("depthUnit") << "depthUnit"
+                               << "bit colors." << QRect(208, 224, 89, 17);
+    QTest::newRow("depthVerdict") << "depthVerdict"
+                                  << "EXCELLENT!" << QRect(4, 240, 77, 17);
+    QTest::newRow("depthAdvice") << "depthAdvice" << QString() << QRect(88, 240, 253, 29);
+    QTest::newRow("contact") << "contact"
+                             << "Report problems on the project's issue tracker"
+                             << QRect(4, 332, 337, 17);
+    QTest::newRow("systemInfoButton") << "systemInfoButton"
+                                      << "MS Info.." << QRect(8, 356, 104, 32);
+    QTest::newRow("okayButton") << "okayButton"
+                                << "Okay" << QRect(232, 356, 104, 32);
 }
 
-void Form2Test::windowAndControlsHaveTheirPlaces() {
+void AboutBoxTest::windowAndControlsHaveTheirPlaces() {
     QFETCH(QString, name);
     QFETCH(QString, text);
     QFETCH(QRect, geometry);
     openBox();
-    QCOMPARE(box_->objectName(), "Form2");
+    QCOMPARE(box_->objectName(), "aboutBox");
     QCOMPARE(box_->windowTitle(), "About Quenlark ..");
     QCOMPARE(box_->size(), QSize(345, 391));
     QCOMPARE(box_->minimumSize(), box_->maximumSize());
@@ -184,12 +184,12 @@ void Form2Test::windowAndControlsHaveTheirPlaces() {
         QCOMPARE(button->text(), text);
 }
 
-void Form2Test::linesSpanTheBox() {
+void AboutBoxTest::linesSpanTheBox() {
     openBox();
     const std::pair<const char*, QRect> lines[] = {
-        {"Line4", QRect(0, 200, 344, 1)},  {"Line2", QRect(0, 220, 344, 1)},
-        {"Line1", QRect(-4, 276, 348, 1)}, {"Line3", QRect(0, 324, 344, 1)},
-        {"Line5", QRect(0, 352, 344, 1)},
+        {"titleRule", QRect(0, 200, 344, 1)},        {"creditRule", QRect(0, 220, 344, 1)},
+        {"depthRule", QRect(-4, 276, 348, 1)},       {"contactUpperRule", QRect(0, 324, 344, 1)},
+        {"contactLowerRule", QRect(0, 352, 344, 1)},
     };
     for (auto [name, geometry] : lines) {
         auto* line = control<QFrame>(name);
@@ -198,7 +198,7 @@ void Form2Test::linesSpanTheBox() {
     }
 }
 
-void Form2Test::fontsAreTheLayoutsOrSmallerToFit() {
+void AboutBoxTest::fontsAreTheLayoutsOrSmallerToFit() {
     depth_ = 8;
     openBox();
     struct Expected {
@@ -209,11 +209,15 @@ void Form2Test::fontsAreTheLayoutsOrSmallerToFit() {
         Qt::Alignment alignment;
     };
     const Expected expected[] = {
-        {"Label1", 31, true, false, Qt::AlignHCenter}, {"Label3", 13, false, true, Qt::AlignRight},
-        {"Label2", 16, true, false, Qt::AlignHCenter}, {"Label6", 13, false, false, Qt::AlignLeft},
-        {"Label7", 13, true, false, Qt::AlignRight},   {"Label8", 13, false, false, Qt::AlignLeft},
-        {"Label9", 13, true, false, Qt::AlignLeft},    {"Label10", 13, false, false, Qt::AlignLeft},
-        {"Label5", 11, true, false, Qt::AlignHCenter},
+        {"title", 31, true, false, Qt::AlignHCenter},
+        {"version", 13, false, true, Qt::AlignRight},
+        {"credit", 16, true, false, Qt::AlignHCenter},
+        {"depthCaption", 13, false, false, Qt::AlignLeft},
+        {"depthValue", 13, true, false, Qt::AlignRight},
+        {"depthUnit", 13, false, false, Qt::AlignLeft},
+        {"depthVerdict", 13, true, false, Qt::AlignLeft},
+        {"depthAdvice", 13, false, false, Qt::AlignLeft},
+        {"contact", 11, true, false, Qt::AlignHCenter},
     };
     for (const auto& e : expected) {
         auto* label = control<QLabel>(e.name);
@@ -223,14 +227,14 @@ void Form2Test::fontsAreTheLayoutsOrSmallerToFit() {
         QCOMPARE(label->font().italic(), e.italic);
         QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, e.alignment);
     }
-    for (const char* name : {"Command1", "Command2"}) {
+    for (const char* name : {"okayButton", "systemInfoButton"}) {
         QFont font = control<QPushButton>(name)->font();
         QCOMPARE(font.pixelSize(), 16);
         QVERIFY(font.bold());
     }
 }
 
-void Form2Test::everyTextFitsItsControl() {
+void AboutBoxTest::everyTextFitsItsControl() {
     for (int depth : {8, 32}) {
         depth_ = depth;
         openBox();
@@ -250,15 +254,15 @@ void Form2Test::everyTextFitsItsControl() {
     }
 }
 
-void Form2Test::picturesAreTheBannerAndTheIcon() {
+void AboutBoxTest::picturesAreTheBannerAndTheIcon() {
     openBox();
-    QCOMPARE(control<QLabel>("Picture1")->pixmap().size(), QSize(262, 112));
-    QCOMPARE(control<QLabel>("Picture1")->contentsRect().size(), QSize(262, 112));
-    QCOMPARE(control<QLabel>("Image1")->pixmap().size(), QSize(32, 32));
+    QCOMPARE(control<QLabel>("banner")->pixmap().size(), QSize(262, 112));
+    QCOMPARE(control<QLabel>("banner")->contentsRect().size(), QSize(262, 112));
+    QCOMPARE(control<QLabel>("programIcon")->pixmap().size(), QSize(32, 32));
     QVERIFY(!box_->windowIcon().isNull());
 }
 
-void Form2Test::colorDepthGivesTheVerdict_data() {
+void AboutBoxTest::colorDepthGivesTheVerdict_data() {
     QTest::addColumn<int>("depth");
     QTest::addColumn<QString>("verdict");
     QTest::addColumn<bool>("adviceShown");
@@ -269,25 +273,25 @@ void Form2Test::colorDepthGivesTheVerdict_data() {
     QTest::newRow("32 bits") << 32 << "EXCELLENT!" << false;
 }
 
-void Form2Test::colorDepthGivesTheVerdict() {
+void AboutBoxTest::colorDepthGivesTheVerdict() {
     QFETCH(int, depth);
     QFETCH(QString, verdict);
     QFETCH(bool, adviceShown);
     depth_ = depth;
     openBox();
-    QCOMPARE(control<QLabel>("Label7")->text(), QString::number(depth));
-    QCOMPARE(control<QLabel>("Label9")->text(), verdict);
-    auto* advice = control<QLabel>("Label10");
+    QCOMPARE(control<QLabel>("depthValue")->text(), QString::number(depth));
+    QCOMPARE(control<QLabel>("depthVerdict")->text(), verdict);
+    auto* advice = control<QLabel>("depthAdvice");
     QCOMPARE(advice->isVisible(), adviceShown);
     if (adviceShown)
         QCOMPARE(advice->text(), "This program looks and works best in 16 bit color and above.");
 }
 
-void Form2Test::okayHasTheFocusAndNeitherButtonIsDefault() {
+void AboutBoxTest::okayHasTheFocusAndNeitherButtonIsDefault() {
     openBox();
     QVERIFY(QTest::qWaitForWindowActive(box_));
-    auto* okay = control<QPushButton>("Command1");
-    auto* msInfo = control<QPushButton>("Command2");
+    auto* okay = control<QPushButton>("okayButton");
+    auto* msInfo = control<QPushButton>("systemInfoButton");
     QCOMPARE(QApplication::focusWidget(), okay);
 
     // Tab goes Okay, MS Info.., the banner, and round again.
@@ -303,7 +307,7 @@ void Form2Test::okayHasTheFocusAndNeitherButtonIsDefault() {
     QVERIFY(QTest::qWaitForWindowActive(box_));
     QTRY_COMPARE(QApplication::focusWidget(), msInfo);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), control<QWidget>("Picture1"));
+    QCOMPARE(QApplication::focusWidget(), control<QWidget>("banner"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), okay);
 
@@ -315,53 +319,53 @@ void Form2Test::okayHasTheFocusAndNeitherButtonIsDefault() {
     QVERIFY(!msInfo->isDefault());
 }
 
-void Form2Test::aboutTwiceShowsTheSameBoxWithoutReadingTheDepthAgain() {
-    Form2* first = openBox();
+void AboutBoxTest::aboutTwiceShowsTheSameBoxWithoutReadingTheDepthAgain() {
+    AboutBox* first = openBox();
     QCOMPARE(depthReads_, 1);
     depth_ = 8;
-    QCOMPARE(Form2::showAbout(*platform_), first);
-    QCOMPARE(Form2::openInstance(), first);
+    QCOMPARE(AboutBox::showAbout(*platform_), first);
+    QCOMPARE(AboutBox::openInstance(), first);
     QCOMPARE(depthReads_, 1);
-    QCOMPARE(control<QLabel>("Label7")->text(), "24");
+    QCOMPARE(control<QLabel>("depthValue")->text(), "24");
 
     first->showMinimized();
     QTest::qWait(50);  // the window system reports the new state later
     QVERIFY(first->isMinimized());
-    QCOMPARE(Form2::showAbout(*platform_), first);
+    QCOMPARE(AboutBox::showAbout(*platform_), first);
     QTest::qWait(50);
     QVERIFY(!first->isMinimized());
     const auto windows = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(windows.begin(), windows.end(),
-                           [](QWidget* w) { return qobject_cast<Form2*>(w) != nullptr; }),
+                           [](QWidget* w) { return qobject_cast<AboutBox*>(w) != nullptr; }),
              1);
 }
 
-void Form2Test::okayClosesTheBoxAndTheNextAboutReadsTheDepthAgain() {
+void AboutBoxTest::okayClosesTheBoxAndTheNextAboutReadsTheDepthAgain() {
     openBox();
-    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>("okayButton"), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!box_);
-    QVERIFY(!Form2::openInstance());
+    QVERIFY(!AboutBox::openInstance());
 
     depth_ = 8;
     openBox();
     QCOMPARE(depthReads_, 2);
-    QCOMPARE(control<QLabel>("Label7")->text(), "8");
-    QCOMPARE(control<QLabel>("Label9")->text(), "REMEMBER!");
+    QCOMPARE(control<QLabel>("depthValue")->text(), "8");
+    QCOMPARE(control<QLabel>("depthVerdict")->text(), "REMEMBER!");
 }
 
-void Form2Test::closingTheWindowAlsoUnloadsIt() {
+void AboutBoxTest::closingTheWindowAlsoUnloadsIt() {
     openBox();
     box_->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!box_);
-    QVERIFY(!Form2::openInstance());
+    QVERIFY(!AboutBox::openInstance());
 }
 
-void Form2Test::msInfoWithAnEmptyRegistryShowsTheBox() {
+void AboutBoxTest::msInfoWithAnEmptyRegistryShowsTheBox() {
     openBox();
     auto seen = answeringBoxes(
-        [&] { QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton); });
+        [&] { QTest::mouseClick(control<QPushButton>("systemInfoButton"), Qt::LeftButton); });
     QCOMPARE(seen.size(), 1);
     QCOMPARE(seen[0].title, "Quenlark");
     QCOMPARE(seen[0].text, "System Information Is Unavailable At This Time");
@@ -373,17 +377,17 @@ void Form2Test::msInfoWithAnEmptyRegistryShowsTheBox() {
     QVERIFY(box_->isVisible());
 }
 
-void Form2Test::msInfoStartsTheToolTheRegistryNames() {
+void AboutBoxTest::msInfoStartsTheToolTheRegistryNames() {
     memoryRegistry_.setString(kSysInfoFolderKey, kSysInfoFolderValue, "C:\\WINDOWS");
     TempDrive::put(drive_->windows() / "MSINFO32.EXE", "MZ");
     registry_ = &memoryRegistry_;
     openBox();
     auto seen = answeringBoxes(
-        [&] { QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton); });
+        [&] { QTest::mouseClick(control<QPushButton>("systemInfoButton"), Qt::LeftButton); });
     QVERIFY(seen.isEmpty());
     QCOMPARE(programs_.started, std::vector<std::string>{"C:\\WINDOWS\\MSINFO32.EXE"});
     QVERIFY(memoryRegistry_.openHandles.empty());
 }
 
-QTEST_MAIN(Form2Test)
-#include "form2_test.moc"
+QTEST_MAIN(AboutBoxTest)
+#include "about_box_test.moc"

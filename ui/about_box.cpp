@@ -1,4 +1,4 @@
-#include "form2.h"
+#include "about_box.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -34,22 +34,22 @@ QFont tahoma(bool bold = false) {
 
 }  // namespace
 
-QPointer<Form2> Form2::open_;
-std::function<int(const QWidget&)> Form2::colorDepth = screenDepth;
+QPointer<AboutBox> AboutBox::open_;
+std::function<int(const QWidget&)> AboutBox::colorDepth = screenDepth;
 
-Form2* Form2::showAbout(Platform& platform) {
+AboutBox* AboutBox::showAbout(Platform& platform) {
     if (!open_)
-        open_ = new Form2(platform);
+        open_ = new AboutBox(platform);
     bringToFront(*open_);
     return open_;
 }
 
-Form2* Form2::openInstance() {
+AboutBox* AboutBox::openInstance() {
     return open_;
 }
 
-Form2::Form2(Platform& platform) : platform_(platform) {
-    setObjectName("Form2");
+AboutBox::AboutBox(Platform& platform) : platform_(platform) {
+    setObjectName("aboutBox");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -57,10 +57,10 @@ Form2::Form2(Platform& platform) : platform_(platform) {
     setWindowIcon(programIcon());
     setFixedSize(fromTwips(kClientWidth), fromTwips(kClientHeight));
     createControls();
-    Form_Load();
+    showColourDepth();
 }
 
-void Form2::createControls() {
+void AboutBox::createControls() {
     auto label = [this](const char* name, const QString& text, QRect twips, const QFont& font,
                         Qt::Alignment alignment = Qt::AlignLeft) {
         auto* l = new QLabel(text, this);
@@ -92,67 +92,64 @@ void Form2::createControls() {
     };
 
     auto* picture = new QLabel(this);
-    picture->setObjectName("Picture1");
+    picture->setObjectName("banner");
     picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     picture->setPixmap(QPixmap::fromImage(aboutBanner()));
     picture->setGeometry(twipsRect(480, 120, 3990, 1740));
     picture->setFocusPolicy(Qt::TabFocus);
 
-    label("Label1", kProgramTitle, twipsRect(180, 2040, 4935, 555),
+    label("title", kProgramTitle, twipsRect(180, 2040, 4935, 555),
           layoutFont("Tahoma", 23.25, true), Qt::AlignHCenter);
     auto* icon = new QLabel(this);
-    icon->setObjectName("Image1");
+    icon->setObjectName("programIcon");
     icon->setPixmap(QPixmap::fromImage(programIconImage()));
     icon->setGeometry(twipsRect(60, 2040, 480, 480));
-    label("Label3", QString("Version ") + kProgramVersion, twipsRect(1320, 2640, 3345, 195),
+    label("version", QString("Version ") + kProgramVersion, twipsRect(1320, 2640, 3345, 195),
           layoutFont("MS Sans Serif", 9.75, false, true), Qt::AlignRight);
-    line("Line4", 0, 5160, 3000);
-    label("Label2", kCreditLine, twipsRect(60, 3000, 5055, 285),
+    line("titleRule", 0, 5160, 3000);
+    label("credit", kCreditLine, twipsRect(60, 3000, 5055, 285),
           layoutFont("MS Sans Serif", 12, true), Qt::AlignHCenter);
-    line("Line2", 0, 5160, 3300);
-    label("Label6", "You currently working in:", twipsRect(60, 3360, 2175, 255), tahoma());
-    Label7 = label("Label7", "", twipsRect(2280, 3360, 675, 255), tahoma(true), Qt::AlignRight);
-    label("Label8", "bit colors.", twipsRect(3120, 3360, 1335, 255), tahoma());
-    Label9 = label("Label9", "", twipsRect(60, 3600, 1155, 255), tahoma(true));
-    Label10 = label("Label10", "", twipsRect(1320, 3600, 3795, 435), tahoma());
-    line("Line1", -60, 5160, 4140);
-    line("Line3", 0, 5160, 4860);
-    label("Label5", kContactLine, twipsRect(60, 4980, 5055, 255), layoutFont("Arial", 8.25, true),
+    line("creditRule", 0, 5160, 3300);
+    label("depthCaption", "You currently working in:", twipsRect(60, 3360, 2175, 255), tahoma());
+    depthValue_ =
+        label("depthValue", "", twipsRect(2280, 3360, 675, 255), tahoma(true), Qt::AlignRight);
+    label("depthUnit", "bit colors.", twipsRect(3120, 3360, 1335, 255), tahoma());
+    depthVerdict_ = label("depthVerdict", "", twipsRect(60, 3600, 1155, 255), tahoma(true));
+    depthAdvice_ = label("depthAdvice", "", twipsRect(1320, 3600, 3795, 435), tahoma());
+    line("depthRule", -60, 5160, 4140);
+    line("contactUpperRule", 0, 5160, 4860);
+    label("contact", kContactLine, twipsRect(60, 4980, 5055, 255), layoutFont("Arial", 8.25, true),
           Qt::AlignHCenter);
-    line("Line5", 0, 5160, 5280);
-    Command2 = button("Command2", "MS Info..", twipsRect(120, 5340, 1572, 492));
-    Command1 = button("Command1", "Okay", twipsRect(3480, 5340, 1572, 492));
+    line("contactLowerRule", 0, 5160, 5280);
+    systemInfoButton_ = button("systemInfoButton", "MS Info..", twipsRect(120, 5340, 1572, 492));
+    okayButton_ = button("okayButton", "Okay", twipsRect(3480, 5340, 1572, 492));
 
-    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form2::command2_Click);
+    connect(okayButton_, &QPushButton::clicked, this, &AboutBox::close);
+    connect(systemInfoButton_, &QPushButton::clicked, this, &AboutBox::startSystemInformation);
 
     // Okay, MS Info.., the banner: the controls that take the focus, by tab index.
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, picture);
-    Command1->setFocus();
+    setTabOrder(okayButton_, systemInfoButton_);
+    setTabOrder(systemInfoButton_, picture);
+    okayButton_->setFocus();
 }
 
-void Form2::Form_Load() {
+void AboutBox::showColourDepth() {
     const int depth = colorDepth(*this);
-    Label7->setText(QString::number(depth));
+    depthValue_->setText(QString::number(depth));
     if (depth >= kGoodColorDepth) {
-        Label9->setText("EXCELLENT!");
-        Label10->hide();
+        depthVerdict_->setText("EXCELLENT!");
+        depthAdvice_->hide();
     } else {
-        Label9->setText("REMEMBER!");
-        Label10->setText("This program looks and works best in 16 bit color and above.");
-        Label10->show();
+        depthVerdict_->setText("REMEMBER!");
+        depthAdvice_->setText("This program looks and works best in 16 bit color and above.");
+        depthAdvice_->show();
     }
-    for (QLabel* label : {Label7, Label9, Label10})
+    for (QLabel* label : {depthValue_, depthVerdict_, depthAdvice_})
         shrinkFontToFit(*label);
 }
 
-void Form2::Command1_Click() {
-    close();
-}
-
-void Form2::command2_Click() {
-    StartSysInfo(
+void AboutBox::startSystemInformation() {
+    startSystemInformationTool(
         platform_.registry, platform_.files, platform_.programs,
         [this](const std::string& text, MessageStyle style) { showMessageBox(this, text, style); });
 }

@@ -1,5 +1,5 @@
 // The main window's controls, menu and wiring.
-#include "form1.h"
+#include "main_window.h"
 
 #include <QAction>
 #include <QFrame>
@@ -13,7 +13,7 @@
 
 #include "boot_preview.h"
 #include "convert_dialog.h"
-#include "form3.h"
+#include "logo_viewer.h"
 #include "program_fonts.h"
 #include "program_icon.h"
 #include "program_texts.h"
@@ -28,12 +28,6 @@ namespace {
 
 constexpr QSize kClientArea(fromTwips(8115), fromTwips(5295));
 
-// The procedures behind each slot page's controls.
-struct SlotHandlers {
-    void (Form1::*option)(int);
-    void (Form1::*image)();
-};
-
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
@@ -45,10 +39,10 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const Q
 
 }  // namespace
 
-Form1::Form1(Platform& platform)
+MainWindow::MainWindow(Platform& platform)
     : platform_(platform),
       store_(platform.files, platform.windowsDirectory, *this, platform.driveNotice) {
-    setObjectName("Form1");
+    setObjectName("mainWindow");
     setWindowTitle(kMainWindowCaption);
     setWindowIcon(programIcon());
     setFont(windowDefaultFont());
@@ -58,23 +52,23 @@ Form1::Form1(Platform& platform)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-Form1::~Form1() {
+MainWindow::~MainWindow() {
     delete viewer_;
     delete bootPreview_;
 }
 
-bool Form1::Form_Load() {
+bool MainWindow::startUp() {
     return store_.startUp();
 }
 
-void Form1::buildClientArea() {
+void MainWindow::buildClientArea() {
     auto* client = new QWidget(this);
     client->setFixedSize(kClientArea);
     setCentralWidget(client);
 
     const QRect tabRect = twipsRect(0, 120, 8115, 4335);
     tabs_ = new TabControl(tabRect.size(), client);
-    tabs_->setObjectName("SSTab1");
+    tabs_->setObjectName("slotTabs");
     tabs_->move(tabRect.topLeft());
     tabs_->tabBar()->setFont(layoutFont("Arial", 9));
     for (const SlotInfo& slot : kSlots)
@@ -83,8 +77,8 @@ void Form1::buildClientArea() {
         wireSlotPage(slot.slot);
     tabs_->setCurrentIndex(0);
 
-    addLabel(client, "Label13", "Status:", twipsRect(60, 4560, 555, 375));
-    status_ = addLabel(client, "Label16", QString(), twipsRect(660, 4500, 7395, 495));
+    addLabel(client, "statusCaption", "Status:", twipsRect(60, 4560, 555, 375));
+    status_ = addLabel(client, "statusLine", QString(), twipsRect(660, 4500, 7395, 495));
     status_->setWordWrap(true);
     status_->setFrameStyle(QFrame::Box | QFrame::Plain);
     status_->setLineWidth(1);
@@ -96,46 +90,38 @@ void Form1::buildClientArea() {
     status_->setAutoFillBackground(true);
 
     auto* line = new QFrame(client);
-    line->setObjectName("Line7");
+    line->setObjectName("footerRule");
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     line->setLineWidth(1);
     line->setGeometry(twipsHorizontalLine(0, 8100, 5040));
 
     const QFont footerFont = layoutFont("Arial", 8.25, true);
-    addLabel(client, "Label14", "This program looks and works best in 16-bit color and above.",
+    addLabel(client, "colourDepthAdvice",
+             "This program looks and works best in 16-bit color and above.",
              twipsRect(0, 5100, 5295, 195))
         ->setFont(footerFont);
-    QLabel* credit = addLabel(client, "Label15", kCreditLine, twipsRect(6060, 5100, 2055, 195));
+    QLabel* credit = addLabel(client, "creditLine", kCreditLine, twipsRect(6060, 5100, 2055, 195));
     credit->setFont(footerFont);
     credit->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
     orderTabStops();
 }
 
-void Form1::wireSlotPage(Slot slot) {
-    static constexpr SlotHandlers kHandlers[] = {
-        {&Form1::Option1_Click, &Form1::Image1_Click},
-        {&Form1::Option3_Click, &Form1::Image2_Click},
-        {&Form1::Option5_Click, &Form1::Image3_Click},
-    };
-    const SlotHandlers& handlers = kHandlers[static_cast<std::size_t>(slot)];
+void MainWindow::wireSlotPage(Slot slot) {
     SlotPage& p = page(slot);
     connect(p.swapButton(), &QPushButton::clicked, this, [this, slot] { store_.onSwap(slot); });
     connect(p.restoreButton(), &QPushButton::clicked, this,
             [this, slot] { store_.onRestore(slot); });
     connect(p.backupButton(), &QPushButton::clicked, this, [this, slot] { store_.onBackUp(slot); });
-    for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()}) {
-        const int index = choice->property("index").toInt();
-        connect(choice, &QRadioButton::clicked, this,
-                [this, h = handlers.option, index] { (this->*h)(index); });
-    }
-    connect(p.thumbnail(), &Thumbnail::clicked, this, [this, h = handlers.image] { (this->*h)(); });
+    for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()})
+        connect(choice, &QRadioButton::clicked, this, [this, slot] { previewChoiceClicked(slot); });
+    connect(p.thumbnail(), &Thumbnail::clicked, this, [this, slot] { thumbnailClicked(slot); });
 }
 
 // The tab control first, then the pages' controls in the order the layout
 // numbers them; the pages that are not shown are skipped by Qt.
-void Form1::orderTabStops() {
+void MainWindow::orderTabStops() {
     std::vector<std::pair<int, QWidget*>> stops{{0, tabs_}};
     for (SlotPage* p : pages_) {
         auto pageStops = p->tabStops();
@@ -147,7 +133,7 @@ void Form1::orderTabStops() {
         setTabOrder(stops[i - 1].second, stops[i].second);
 }
 
-void Form1::buildMenu() {
+void MainWindow::buildMenu() {
     struct Item {
         const char* name;
         const char* caption;  // nullptr: a separator
@@ -162,23 +148,23 @@ void Form1::buildMenu() {
     const std::vector<Menu> menus{
         {"options",
          "&Options",
-         {{"back_all", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_.backUpAll(); }},
-          {"rest_all", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_.restoreAll(); }},
-          {"sem1", nullptr, {}, {}},
-          {"exit", "&Quit", Qt::CTRL | Qt::Key_Q, [this] { Exit_Click(); }}}},
+         {{"backUpAll", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_.backUpAll(); }},
+          {"restoreAll", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_.restoreAll(); }},
+          {"optionsSeparator", nullptr, {}, {}},
+          {"quit", "&Quit", Qt::CTRL | Qt::Key_Q, [this] { quit(); }}}},
         {"special",
          "&Special",
-         {{"rest_ori", "Restore &Originals", Qt::CTRL | Qt::Key_O,
+         {{"restoreOriginals", "Restore &Originals", Qt::CTRL | Qt::Key_O,
            [this] { store_.restoreOriginals(); }}}},
         {"tools",
          "&Tools",
-         {{"make_logo", "Make &Logo From Picture...", {}, [this] { makeLogo_Click(); }},
-          {"boot_preview", "&Boot Preview", {}, [this] { bootPreview_Click(); }}}},
+         {{"makeLogo", "Make &Logo From Picture...", {}, [this] { makeLogoFromPicture(); }},
+          {"bootPreview", "&Boot Preview", {}, [this] { showBootPreview(); }}}},
         {"info",
          "&Info",
-         {{"readme", "Read &Me", Qt::CTRL | Qt::Key_M, [this] { readme_Click(); }},
-          {"sem2", nullptr, {}, {}},
-          {"about", "&About", Qt::CTRL | Qt::Key_A, [this] { about_Click(); }}}},
+         {{"readMe", "Read &Me", Qt::CTRL | Qt::Key_M, [this] { showReadme(); }},
+          {"infoSeparator", nullptr, {}, {}},
+          {"about", "&About", Qt::CTRL | Qt::Key_A, [this] { showAbout(); }}}},
     };
     for (const Menu& m : menus) {
         QMenu* menu = menuBar()->addMenu(m.caption);

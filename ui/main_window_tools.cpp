@@ -6,7 +6,7 @@
 #include "boot_preview.h"
 #include "bring_to_front.h"
 #include "convert_dialog.h"
-#include "form1.h"
+#include "main_window.h"
 #include "message_box.h"
 #include "open_file_dialog.h"
 #include "settings_file.h"
@@ -26,7 +26,7 @@ constexpr std::uint64_t kLargestPreviewedFile = 16 * 1024 * 1024;
 // saved without closing it. It starts where the Swap dialog last looked, so
 // that a saved logo is found there; before any swap, among the user's
 // pictures.
-void Form1::makeLogo_Click() {
+void MainWindow::makeLogoFromPicture() {
     if (!converter_) {
         std::optional<QString> folder;
         if (const auto remembered =
@@ -43,7 +43,7 @@ void Form1::makeLogo_Click() {
 }
 
 // The file the shown page's thumbnail previews, as Windows would show it.
-void Form1::bootPreview_Click() {
+void MainWindow::showBootPreview() {
     const Slot slot = kSlots[static_cast<std::size_t>(tabs_->currentIndex())].slot;
     const std::string path = store_.previewedFile(slot);
     const auto bytes = platform_.files.readFile(path, kLargestPreviewedFile);

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <map>
 
-#include "form2.h"
+#include "about_box.h"
 #include "modal_answerer.h"
 #include "program_style.h"
 #include "window_run.h"
@@ -32,11 +32,14 @@ struct SlotCase {
 };
 
 const SlotCase kSlotCases[] = {
-    {0, "Command1", "Command2", "Command3", "Option1_1", "Image1", "C:\\logo.sys",
+    {0, "startUpPage/swapButton", "startUpPage/restoreButton", "startUpPage/backupButton",
+     "startUpPage/backupChoice", "startUpPage/thumbnail", "C:\\logo.sys",
      "C:\\TOOLS\\backup\\logo.qnk"},
-    {1, "Command4", "Command5", "Command6", "Option3_1", "Image2", "C:\\WINDOWS\\logow.sys",
+    {1, "waitPage/swapButton", "waitPage/restoreButton", "waitPage/backupButton",
+     "waitPage/backupChoice", "waitPage/thumbnail", "C:\\WINDOWS\\logow.sys",
      "C:\\TOOLS\\backup\\logow.qnk"},
-    {2, "Command7", "Command8", "Command9", "Option5_1", "Image3", "C:\\WINDOWS\\logos.sys",
+    {2, "shutDownPage/swapButton", "shutDownPage/restoreButton", "shutDownPage/backupButton",
+     "shutDownPage/backupChoice", "shutDownPage/thumbnail", "C:\\WINDOWS\\logos.sys",
      "C:\\TOOLS\\backup\\logos.qnk"},
 };
 
@@ -50,7 +53,7 @@ std::map<fs::path, std::string> snapshot(const fs::path& root) {
 
 }  // namespace
 
-class Form1WiringTest : public QObject, public WindowOnDrive {
+class MainWindowWiringTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
@@ -58,7 +61,7 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
 
     void init() { QVERIFY(startWindow()); }
     void cleanup() {
-        if (Form2* about = Form2::openInstance())
+        if (AboutBox* about = AboutBox::openInstance())
             delete about;
         dropWindow();
     }
@@ -140,7 +143,7 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
     }
 
     void backupAllBacksUpEverySlot() {
-        action("back_all")->trigger();
+        action("backUpAll")->trigger();
         for (const SlotCase& c : kSlotCases) {
             QCOMPARE(hostRead(c.backupFile), hostRead(c.installed));
             QVERIFY(run_->find(c.backupChoice)->isEnabled());
@@ -152,7 +155,7 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
     void restoreAllRestoresEverySlot() {
         ModalAnswerer modal;
         modal.answerEvery(QMessageBox::Ok);
-        action("rest_all")->trigger();
+        action("restoreAll")->trigger();
         QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
         QCOMPARE(modal.boxes().size(), std::size_t(3));
         for (std::size_t i = 0; i < 3; ++i)
@@ -165,7 +168,7 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
         const auto before = snapshot(drive_->root());
         ModalAnswerer modal;
         modal.answer(QMessageBox::No);
-        action("rest_ori")->trigger();
+        action("restoreOriginals")->trigger();
         QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
         QVERIFY(modal.boxes().at(0).text.startsWith("This will reset all 3 logos"));
         QCOMPARE(modal.boxes().at(0).buttons,
@@ -174,7 +177,7 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
     }
 
     void readMeOpensTheReadmeInNotepad() {
-        action("readme")->trigger();
+        action("readMe")->trigger();
         QCOMPARE(run_->programs.started,
                  std::vector<std::string>{"C:\\WINDOWS\\notepad.exe C:\\TOOLS\\readme.txt"});
         QCOMPARE(status(), QString("Drive C: is the test drive. Welcome to Quenlark v1.2 ! For "
@@ -185,7 +188,7 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
         run_->programs.failing = true;
         ModalAnswerer modal;
         modal.answer(QMessageBox::Ok);
-        action("readme")->trigger();
+        action("readMe")->trigger();
         QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
         QCOMPARE(
             modal.boxes().at(0).text,
@@ -196,17 +199,17 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
 
     void aboutOpensTheAboutBoxOnce() {
         action("about")->trigger();
-        Form2* about = Form2::openInstance();
+        AboutBox* about = AboutBox::openInstance();
         QVERIFY(about && about->isVisible());
         QVERIFY(!about->parentWidget());
         action("about")->trigger();
-        QCOMPARE(Form2::openInstance(), about);
+        QCOMPARE(AboutBox::openInstance(), about);
     }
 
     // Quit closes the main window and writes nothing.
     void quitClosesTheWindowOnly() {
         const auto before = snapshot(drive_->root());
-        action("exit")->trigger();
+        action("quit")->trigger();
         QVERIFY(!run_->form.isVisible());
         QCOMPARE(snapshot(drive_->root()), before);
     }
@@ -253,8 +256,8 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
         QCOMPARE(run_->programs.started.size(), std::size_t(1));
 
         QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
-        QVERIFY(Form2::openInstance());
-        delete Form2::openInstance();
+        QVERIFY(AboutBox::openInstance());
+        delete AboutBox::openInstance();
 
         reactivate();
         QTest::keyClick(focus, Qt::Key_Q, Qt::ControlModifier);
@@ -273,10 +276,10 @@ class Form1WiringTest : public QObject, public WindowOnDrive {
         return slot;
     }
     QAction* action(const char* name) { return run_->form.findChild<QAction*>(name); }
-    QString status() { return run_->find<QLabel>("Label16")->text(); }
+    QString status() { return run_->find<QLabel>("statusLine")->text(); }
     fs::path hostPath(const char* windowsPath) { return *run_->files.hostPath(windowsPath); }
     std::string hostRead(const char* windowsPath) { return TempDrive::read(hostPath(windowsPath)); }
 };
 
-QTEST_MAIN(Form1WiringTest)
-#include "form1_wiring_test.moc"
+QTEST_MAIN(MainWindowWiringTest)
+#include "main_window_wiring_test.moc"

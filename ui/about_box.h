@@ -15,39 +15,37 @@ namespace quenlark {
 // screen with advice about it, and a launcher for the system-information tool.
 // A window of its own beside the main window (Quit leaves it open); at most
 // one exists, and it deletes itself when closed.
-class Form2 : public QWidget {
+class AboutBox : public QWidget {
     Q_OBJECT
   public:
     // The main window's "About": creates the box and shows it, or brings the
     // open one to the front unchanged (the colour depth is read only when the
     // box is created). `platform` must outlive the box.
-    static Form2* showAbout(Platform& platform);
+    static AboutBox* showAbout(Platform& platform);
 
     // The open about box, or nullptr.
-    static Form2* openInstance();
+    static AboutBox* openInstance();
 
     // Bits per pixel of the screen the box is on. Tests put their own here.
     static std::function<int(const QWidget& box)> colorDepth;
 
     // Sets the colour depth, the verdict and the advice.
-    void Form_Load();
-    // "Okay": closes the box.
-    void Command1_Click();
+    void showColourDepth();
     // "MS Info..": starts the system-information tool or says it can't.
-    void command2_Click();
+    void startSystemInformation();
 
   private:
-    explicit Form2(Platform& platform);
+    explicit AboutBox(Platform& platform);
     void createControls();
 
     Platform& platform_;
-    QLabel* Label7 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    QLabel* depthValue_ = nullptr;
+    QLabel* depthVerdict_ = nullptr;
+    QLabel* depthAdvice_ = nullptr;
+    QPushButton* okayButton_ = nullptr;
+    QPushButton* systemInfoButton_ = nullptr;
 
-    static QPointer<Form2> open_;
+    static QPointer<AboutBox> open_;
 };
 
 // The contact line of the about box.

@@ -30,68 +30,79 @@ struct Placed {
 
 // Controls of the pages, relative to the tab control, tab strip included.
 const std::vector<std::vector<Placed>> kPages{
-    {{"Label1", {8, 32, 237, 37}, "LOGO.SYS"},
-     {"Line1", {4, 68, 244, 1}, nullptr},
-     {"Command1", {8, 80, 97, 29}, "Swap !"},
-     {"Label2",
+    {{"startUpPage/logoName", {8, 32, 237, 37}, "LOGO.SYS"},
+     {"startUpPage/upperRule", {4, 68, 244, 1}, nullptr},
+     {"startUpPage/swapButton", {8, 80, 97, 29}, "Swap !"},
+     {"startUpPage/swapText",
       {112, 80, 133, 45},
       "Choose any 320x400x256 bitmap you want to replace the current LOGO.SYS."},
-     {"Command2", {8, 132, 97, 29}, "Restore"},
-     {"Label3",
+     {"startUpPage/restoreButton", {8, 132, 97, 29}, "Restore"},
+     {"startUpPage/restoreText",
       {112, 132, 133, 45},
       "Restore the backup bitmap LOGO.QNK (if present) to LOGO.SYS."},
-     {"Command3", {8, 184, 97, 29}, "Backup"},
-     {"Label4", {112, 184, 133, 45}, "Backup the current bitmap by copying it to LOGO.QNK."},
-     {"Line2", {4, 228, 244, 1}, nullptr},
-     {"Frame1", {16, 236, 221, 45}, "File Select"},
-     {"Image1", {252, 28, 281, 253}, nullptr}},
-    {{"Label5", {8, 32, 237, 37}, "LOGOW.SYS"},
-     {"Line3", {4, 68, 244, 1}, nullptr},
-     {"Command4", {8, 80, 97, 29}, "Swap !"},
-     {"Label6",
+     {"startUpPage/backupButton", {8, 184, 97, 29}, "Backup"},
+     {"startUpPage/backupText",
+      {112, 184, 133, 45},
+      "Backup the current bitmap by copying it to LOGO.QNK."},
+     {"startUpPage/lowerRule", {4, 228, 244, 1}, nullptr},
+     {"startUpPage/previewChoices", {16, 236, 221, 45}, "File Select"},
+     {"startUpPage/thumbnail", {252, 28, 281, 253}, nullptr}},
+    {{"waitPage/logoName", {8, 32, 237, 37}, "LOGOW.SYS"},
+     {"waitPage/upperRule", {4, 68, 244, 1}, nullptr},
+     {"waitPage/swapButton", {8, 80, 97, 29}, "Swap !"},
+     {"waitPage/swapText",
       {112, 80, 133, 45},
       "Choose any 320x400x256 bitmap you want to replace the current LOGOW.SYS."},
-     {"Command5", {8, 132, 97, 29}, "Restore"},
-     {"Label7",
+     {"waitPage/restoreButton", {8, 132, 97, 29}, "Restore"},
+     {"waitPage/restoreText",
       {112, 132, 133, 45},
       "Restore the backup bitmap LOGOW.QNK (if present) to LOGOW.SYS."},
-     {"Command6", {8, 184, 97, 29}, "Backup"},
-     {"Label8", {112, 184, 133, 45}, "Backup the current bitmap by copying it to LOGOW.QNK."},
-     {"Line4", {4, 228, 244, 1}, nullptr},
-     {"Frame2", {16, 236, 221, 45}, "File Select"},
-     {"Image2", {252, 28, 281, 253}, nullptr}},
-    {{"Label9", {8, 32, 237, 37}, "LOGOS.SYS"},
-     {"Line5", {4, 68, 244, 1}, nullptr},
-     {"Command7", {8, 80, 97, 29}, "Swap !"},
-     {"Label10",
+     {"waitPage/backupButton", {8, 184, 97, 29}, "Backup"},
+     {"waitPage/backupText",
+      {112, 184, 133, 45},
+      "Backup the current bitmap by copying it to LOGOW.QNK."},
+     {"waitPage/lowerRule", {4, 228, 244, 1}, nullptr},
+     {"waitPage/previewChoices", {16, 236, 221, 45}, "File Select"},
+     {"waitPage/thumbnail", {252, 28, 281, 253}, nullptr}},
+    {{"shutDownPage/logoName", {8, 32, 237, 37}, "LOGOS.SYS"},
+     {"shutDownPage/upperRule", {4, 68, 244, 1}, nullptr},
+     {"shutDownPage/swapButton", {8, 80, 97, 29}, "Swap !"},
+     {"shutDownPage/swapText",
       {112, 80, 133, 45},
       "Choose any 320x400x256 bitmap you want to replace the current LOGOS.SYS."},
-     {"Command8", {8, 132, 97, 29}, "Restore"},
-     {"Label11",
+     {"shutDownPage/restoreButton", {8, 132, 97, 29}, "Restore"},
+     {"shutDownPage/restoreText",
       {112, 132, 133, 45},
       "Restore the backup bitmap LOGOS.QNK (if present) to LOGOS.SYS."},
-     {"Command9", {8, 184, 97, 29}, "Backup"},
-     {"Label12", {112, 184, 133, 45}, "Backup the current bitmap by copying it to LOGOS.QNK."},
-     {"Line6", {4, 228, 244, 1}, nullptr},
-     {"Frame3", {16, 236, 221, 45}, "File Select"},
-     {"Image3", {252, 28, 281, 253}, nullptr}},
+     {"shutDownPage/backupButton", {8, 184, 97, 29}, "Backup"},
+     {"shutDownPage/backupText",
+      {112, 184, 133, 45},
+      "Backup the current bitmap by copying it to LOGOS.QNK."},
+     {"shutDownPage/lowerRule", {4, 228, 244, 1}, nullptr},
+     {"shutDownPage/previewChoices", {16, 236, 221, 45}, "File Select"},
+     {"shutDownPage/thumbnail", {252, 28, 281, 253}, nullptr}},
 };
 
 // The option pairs, relative to their frame.
 const std::vector<Placed> kChoices{
-    {"Option1_0", {68, 20, 61, 17}, "Current"}, {"Option1_1", {136, 20, 61, 17}, "Backup"},
-    {"Option3_0", {68, 20, 61, 17}, "Current"}, {"Option3_1", {136, 20, 61, 17}, "Backup"},
-    {"Option5_0", {68, 20, 61, 17}, "Current"}, {"Option5_1", {136, 20, 61, 17}, "Backup"},
+    {"startUpPage/currentChoice", {68, 20, 61, 17}, "Current"},
+    {"startUpPage/backupChoice", {136, 20, 61, 17}, "Backup"},
+    {"waitPage/currentChoice", {68, 20, 61, 17}, "Current"},
+    {"waitPage/backupChoice", {136, 20, 61, 17}, "Backup"},
+    {"shutDownPage/currentChoice", {68, 20, 61, 17}, "Current"},
+    {"shutDownPage/backupChoice", {136, 20, 61, 17}, "Backup"},
 };
 
 // Controls of the window, relative to the client area below the menu bar.
 const std::vector<Placed> kWindowControls{
-    {"SSTab1", {0, 8, 541, 289}, nullptr},
-    {"Label13", {4, 304, 37, 25}, "Status:"},
-    {"Label16", {44, 300, 493, 33}, nullptr},
-    {"Line7", {0, 336, 540, 1}, nullptr},
-    {"Label14", {0, 340, 353, 13}, "This program looks and works best in 16-bit color and above."},
-    {"Label15", {404, 340, 137, 13}, nullptr},
+    {"slotTabs", {0, 8, 541, 289}, nullptr},
+    {"statusCaption", {4, 304, 37, 25}, "Status:"},
+    {"statusLine", {44, 300, 493, 33}, nullptr},
+    {"footerRule", {0, 336, 540, 1}, nullptr},
+    {"colourDepthAdvice",
+     {0, 340, 353, 13},
+     "This program looks and works best in 16-bit color and above."},
+    {"creditLine", {404, 340, 137, 13}, nullptr},
 };
 
 QString textOf(QWidget* widget) {
@@ -111,7 +122,7 @@ QString accessibleName(QWidget* widget) {
 
 }  // namespace
 
-class Form1LayoutTest : public QObject, public WindowOnDrive {
+class MainWindowLayoutTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
@@ -144,8 +155,8 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
             if (control.text)
                 QCOMPARE(textOf(widget), QString(control.text));
         }
-        QVERIFY(!run_->find<QLabel>("Label15")->text().isEmpty());
-        QVERIFY(run_->find<QLabel>("Label15")->alignment() & Qt::AlignRight);
+        QVERIFY(!run_->find<QLabel>("creditLine")->text().isEmpty());
+        QVERIFY(run_->find<QLabel>("creditLine")->alignment() & Qt::AlignRight);
     }
 
     // Positions on a page count from the top of the tab control, strip
@@ -153,7 +164,7 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
     void pageControlsAtTheirPlacesOnEveryPage() {
         QVERIFY(run_->load());
         run_->form.show();
-        auto* tabs = run_->find<QTabWidget>("SSTab1");
+        auto* tabs = run_->find<QTabWidget>("slotTabs");
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0), QString("Start Up"));
         QCOMPARE(tabs->tabText(1), QString("Wait"));
@@ -187,46 +198,50 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
             QCOMPARE(button->geometry(), choice.rect);
             QCOMPARE(button->text(), QString(choice.text));
             QCOMPARE(button->property("index").toInt(),
-                     QString(choice.name).endsWith("_1") ? 1 : 0);
+                     QString(choice.name).endsWith("backupChoice") ? 1 : 0);
         }
         // The thumbnail ends inside the tab control, below the strip.
-        auto* image = run_->find("Image1");
+        auto* image = run_->find("startUpPage/thumbnail");
         QVERIFY(image->mapTo(tabs, QPoint(0, 0)).y() >= tabs->tabBar()->height());
     }
 
     void fontsAndLooks() {
         auto pixelFont = [&](const char* name) { return run_->find(name)->font(); };
-        for (const char* name : {"Label1", "Label5", "Label9"}) {
+        for (const char* name :
+             {"startUpPage/logoName", "waitPage/logoName", "shutDownPage/logoName"}) {
             QCOMPARE(pixelFont(name).family(), QString("Tahoma"));
             QCOMPARE(pixelFont(name).pixelSize(), 32);
             QVERIFY(pixelFont(name).bold());
         }
-        for (int i = 1; i <= 9; ++i) {
-            const QFont font = pixelFont(qPrintable(QString("Command%1").arg(i)));
-            QCOMPARE(font.family(), QString("Tahoma"));
-            QCOMPARE(font.pixelSize(), 16);
-            QVERIFY(font.bold());
-        }
-        const QFont tabFont = run_->find<QTabWidget>("SSTab1")->tabBar()->font();
+        for (const QString page : {"startUpPage", "waitPage", "shutDownPage"})
+            for (const char* button : {"swapButton", "restoreButton", "backupButton"}) {
+                const QFont font = pixelFont(qPrintable(page + '/' + button));
+                QCOMPARE(font.family(), QString("Tahoma"));
+                QCOMPARE(font.pixelSize(), 16);
+                QVERIFY(font.bold());
+            }
+        const QFont tabFont = run_->find<QTabWidget>("slotTabs")->tabBar()->font();
         QCOMPARE(tabFont.family(), QString("Arial"));
         QCOMPARE(tabFont.pixelSize(), 12);
-        for (const char* name : {"Label14", "Label15"}) {
+        for (const char* name : {"colourDepthAdvice", "creditLine"}) {
             QCOMPARE(pixelFont(name).family(), QString("Arial"));
             QCOMPARE(pixelFont(name).pixelSize(), 11);
             QVERIFY(pixelFont(name).bold());
         }
-        for (const char* name : {"Label2", "Label13", "Label16", "Frame1", "Option1_0"}) {
+        for (const char* name : {"startUpPage/swapText", "statusCaption", "statusLine",
+                                 "startUpPage/previewChoices", "startUpPage/currentChoice"}) {
             QCOMPARE(pixelFont(name).family(), QString("MS Sans Serif"));
             QCOMPARE(pixelFont(name).pixelSize(), 11);
             QVERIFY(!pixelFont(name).bold());
         }
-        for (const char* name : {"Image1", "Image2", "Image3"}) {
+        for (const char* name :
+             {"startUpPage/thumbnail", "waitPage/thumbnail", "shutDownPage/thumbnail"}) {
             auto* image = run_->find<QLabel>(name);
             QCOMPARE(image->toolTip(), QString("Click to view full size"));
             QCOMPARE(image->frameShape(), QFrame::Box);
             QVERIFY(image->hasScaledContents());
         }
-        for (const char* name : {"Line1", "Line2", "Line7"}) {
+        for (const char* name : {"startUpPage/upperRule", "startUpPage/lowerRule", "footerRule"}) {
             auto* line = run_->find<QFrame>(name);
             QCOMPARE(line->frameShape(), QFrame::HLine);
             QCOMPARE(line->height(), 1);
@@ -236,7 +251,7 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
     // The status line: bordered, white, wrapping a long text inside its box,
     // and showing text as it is, never as markup.
     void statusLineWrapsPlainText() {
-        auto* status = run_->find<QLabel>("Label16");
+        auto* status = run_->find<QLabel>("statusLine");
         QCOMPARE(status->text(), QString());
         QCOMPARE(status->frameShape(), QFrame::Box);
         QVERIFY(status->autoFillBackground());
@@ -278,15 +293,15 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
             QKeySequence shortcut;
         };
         const std::vector<Item> items{
-            {"options", "back_all", "&Backup All", QKeySequence("Ctrl+B")},
-            {"options", "rest_all", "&Restore All", QKeySequence("Ctrl+R")},
-            {"options", "sem1", nullptr, {}},
-            {"options", "exit", "&Quit", QKeySequence("Ctrl+Q")},
-            {"special", "rest_ori", "Restore &Originals", QKeySequence("Ctrl+O")},
-            {"tools", "make_logo", "Make &Logo From Picture...", {}},
-            {"tools", "boot_preview", "&Boot Preview", {}},
-            {"info", "readme", "Read &Me", QKeySequence("Ctrl+M")},
-            {"info", "sem2", nullptr, {}},
+            {"options", "backUpAll", "&Backup All", QKeySequence("Ctrl+B")},
+            {"options", "restoreAll", "&Restore All", QKeySequence("Ctrl+R")},
+            {"options", "optionsSeparator", nullptr, {}},
+            {"options", "quit", "&Quit", QKeySequence("Ctrl+Q")},
+            {"special", "restoreOriginals", "Restore &Originals", QKeySequence("Ctrl+O")},
+            {"tools", "makeLogo", "Make &Logo From Picture...", {}},
+            {"tools", "bootPreview", "&Boot Preview", {}},
+            {"info", "readMe", "Read &Me", QKeySequence("Ctrl+M")},
+            {"info", "infoSeparator", nullptr, {}},
             {"info", "about", "&About", QKeySequence("Ctrl+A")},
         };
         QList<QAction*> bar = run_->form.menuBar()->actions();
@@ -320,17 +335,29 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
     // The focus order of the layout: the tab control, then the pages'
     // controls by their numbers, whichever page they are on.
     void tabOrderFollowsTheLayout() {
-        const QStringList expected{"SSTab1",    "Command1",  "Command2",  "Command3",
-                                   "Option1_0", "Option3_0", "Command4",  "Command5",
-                                   "Command6",  "Option5_0", "Command7",  "Command8",
-                                   "Command9",  "Option1_1", "Option3_1", "Option5_1"};
+        const QStringList expected{"slotTabs",
+                                   "startUpPage/swapButton",
+                                   "startUpPage/restoreButton",
+                                   "startUpPage/backupButton",
+                                   "startUpPage/currentChoice",
+                                   "waitPage/currentChoice",
+                                   "waitPage/swapButton",
+                                   "waitPage/restoreButton",
+                                   "waitPage/backupButton",
+                                   "shutDownPage/currentChoice",
+                                   "shutDownPage/swapButton",
+                                   "shutDownPage/restoreButton",
+                                   "shutDownPage/backupButton",
+                                   "startUpPage/backupChoice",
+                                   "waitPage/backupChoice",
+                                   "shutDownPage/backupChoice"};
         auto nameOf = [](QWidget* w) {
             if (qobject_cast<QTabBar*>(w))
                 return w->parentWidget()->objectName();
-            return w->objectName();
+            return controlPath(w);
         };
         QStringList chain;
-        QWidget* start = run_->find<QTabWidget>("SSTab1")->tabBar();
+        QWidget* start = run_->find<QTabWidget>("slotTabs")->tabBar();
         QWidget* w = start;
         do {
             if (expected.contains(nameOf(w)) && !chain.contains(nameOf(w)))
@@ -345,14 +372,16 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
     void tabKeyStaysOnTheShownPage() {
         QVERIFY(run_->load());
         run_->showActive();
-        run_->find("Command1")->setFocus();
+        run_->find("startUpPage/swapButton")->setFocus();
         QStringList visited;
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget* focus = QApplication::focusWidget();
-            visited << (qobject_cast<QTabBar*>(focus) ? QString("SSTab1") : focus->objectName());
+            visited << (qobject_cast<QTabBar*>(focus) ? QString("slotTabs") : controlPath(focus));
         }
-        QCOMPARE(visited, QStringList({"Command2", "Command3", "Option1_0", "SSTab1", "Command1"}));
+        QCOMPARE(visited,
+                 QStringList({"startUpPage/restoreButton", "startUpPage/backupButton",
+                              "startUpPage/currentChoice", "slotTabs", "startUpPage/swapButton"}));
     }
 
     // Before the load event neither choice of a pair is selected, and the
@@ -360,9 +389,10 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
     void choicesUnselectedUntilLoaded() {
         for (const Placed& choice : kChoices)
             QVERIFY(!run_->find<QRadioButton>(choice.name)->isChecked());
-        QCOMPARE(run_->find<QTabWidget>("SSTab1")->currentIndex(), 0);
+        QCOMPARE(run_->find<QTabWidget>("slotTabs")->currentIndex(), 0);
         QVERIFY(run_->load());
-        for (const char* name : {"Option1_0", "Option3_0", "Option5_0"})
+        for (const char* name :
+             {"startUpPage/currentChoice", "waitPage/currentChoice", "shutDownPage/currentChoice"})
             QVERIFY(run_->find<QRadioButton>(name)->isChecked());
     }
 
@@ -373,19 +403,21 @@ class Form1LayoutTest : public QObject, public WindowOnDrive {
         for (QWidget* widget : run_->form.findChildren<QWidget*>()) {
             if (widget->objectName().isEmpty() || qobject_cast<QFrame*>(widget) == nullptr)
                 continue;
-            if (widget->objectName().startsWith("Line") || widget->objectName().startsWith("qt_"))
+            if (widget->objectName().endsWith("Rule") || widget->objectName().startsWith("qt_"))
                 continue;
             QVERIFY2(!accessibleName(widget).isEmpty(), qPrintable(widget->objectName()));
         }
-        for (const char* name : {"Command1", "Option1_0", "Frame1"})
+        for (const char* name :
+             {"startUpPage/swapButton", "startUpPage/currentChoice", "startUpPage/previewChoices"})
             QVERIFY(!accessibleName(run_->find(name)).isEmpty());
-        QCOMPARE(accessibleName(run_->find("Image2")),
+        QCOMPARE(accessibleName(run_->find("waitPage/thumbnail")),
                  QString("Wait logo: C:\\WINDOWS\\logow.sys"));
-        QCOMPARE(accessibleName(run_->find("Image1")), QString("Start Up logo: C:\\logo.sys"));
+        QCOMPARE(accessibleName(run_->find("startUpPage/thumbnail")),
+                 QString("Start Up logo: C:\\logo.sys"));
     }
 
   private:
 };
 
-QTEST_MAIN(Form1LayoutTest)
-#include "form1_layout_test.moc"
+QTEST_MAIN(MainWindowLayoutTest)
+#include "main_window_layout_test.moc"

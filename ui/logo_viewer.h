@@ -8,10 +8,10 @@ namespace quenlark {
 // The full-size viewer: one logo at its real size, drawn unscaled from the
 // top-left corner. A click on the picture closes it. It is a window of its
 // own, independent of the main window, and deletes itself when closed.
-class Form3 : public QWidget {
+class LogoViewer : public QWidget {
     Q_OBJECT
   public:
-    Form3();
+    LogoViewer();
 
     // Takes the picture and shows `path`, as the program stored it, as caption.
     void showPicture(const QImage& picture, const QString& path);
