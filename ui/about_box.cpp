@@ -69,7 +69,6 @@ void AboutBox::createControls() {
         l->setFont(font);
         l->setAlignment(alignment | Qt::AlignTop);
         l->setWordWrap(true);
-        shrinkFontToFit(*l);
         return l;
     };
     auto line = [this](const char* name, int x1, int x2, int y) {
@@ -131,6 +130,7 @@ void AboutBox::createControls() {
     setTabOrder(okayButton_, systemInfoButton_);
     setTabOrder(systemInfoButton_, picture);
     okayButton_->setFocus();
+    shrinkTextsToFit(*this);
 }
 
 void AboutBox::showColourDepth() {

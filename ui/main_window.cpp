@@ -19,6 +19,7 @@
 #include "program_texts.h"
 #include "slot_page.h"
 #include "tab_control.h"
+#include "text_fit.h"
 #include "thumbnail.h"
 #include "twips.h"
 
@@ -48,6 +49,7 @@ MainWindow::MainWindow(Platform& platform)
     setFont(windowDefaultFont());
     buildClientArea();
     buildMenu();
+    shrinkTextsToFit(*this);
     // Nothing in the layout moves or grows with the window.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -77,13 +79,16 @@ void MainWindow::buildClientArea() {
         wireSlotPage(slot.slot);
     tabs_->setCurrentIndex(0);
 
-    addLabel(client, "statusCaption", "Status:", twipsRect(60, 4560, 555, 375));
+    QLabel* statusCaption =
+        addLabel(client, "statusCaption", "Status:", twipsRect(60, 4560, 555, 375));
     status_ = addLabel(client, "statusLine", QString(), twipsRect(660, 4500, 7395, 495));
+    // Screen readers hear the caption as the line's label and its text as
+    // what it says.
+    statusCaption->setBuddy(status_);
     status_->setWordWrap(true);
     status_->setFrameStyle(QFrame::Box | QFrame::Plain);
     status_->setLineWidth(1);
     status_->setMargin(1);
-    status_->setAccessibleName("Status");
     QPalette statusColours = status_->palette();
     statusColours.setColor(QPalette::Window, statusColours.color(QPalette::Base));
     status_->setPalette(statusColours);

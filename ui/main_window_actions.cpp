@@ -1,5 +1,6 @@
 // The main window's side of the logo store's conversation with the user, and
 // its own commands: preview, viewer, Quit, readme and about box.
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,8 +12,10 @@
 #include "message_box.h"
 #include "open_file_dialog.h"
 #include "picture_loader.h"
+#include "program_fonts.h"
 #include "readme_command.h"
 #include "slot_page.h"
+#include "text_fit.h"
 #include "thumbnail.h"
 
 namespace quenlark {
@@ -21,8 +24,15 @@ Answer MainWindow::showMessage(const std::string& text, MessageStyle style) {
     return showMessageBox(this, text, style);
 }
 
+// A text too long for the line at the layout's size is set smaller rather
+// than cut off; the next text starts from the layout's size again.
 void MainWindow::setStatus(const std::string& text) {
+    status_->setFont(windowDefaultFont());
     status_->setText(QString::fromStdString(text));
+    shrinkFontToFit(*status_);
+    // Assistive technology speaks the outcome of each operation.
+    QAccessibleEvent changed(status_, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 bool MainWindow::showThumbnail(Slot slot, const std::string& path) {

@@ -11,10 +11,27 @@ namespace {
 constexpr double kLayoutDotsPerInch = 96.0;
 constexpr double kPointsPerInch = 72.0;
 
+QString& onlyFallbackFont() {
+    static QString family;
+    return family;
+}
+
 }  // namespace
+
+void useOnlyFallbackFont(const QString& family) {
+    onlyFallbackFont() = family;
+}
 
 void registerWindowsFonts() {
     static const bool registered = [] {
+        const QStringList windowsFamilies{"Tahoma", "MS Sans Serif", "Arial"};
+        if (!onlyFallbackFont().isEmpty()) {
+            for (const QString& family : windowsFamilies) {
+                QFont::removeSubstitutions(family);
+                QFont::insertSubstitution(family, onlyFallbackFont());
+            }
+            return true;
+        }
         // Wine's Tahoma Bold is barely heavier than its regular face; without it
         // Qt emboldens the regular face, which looks like the real bold.
         for (const char* file : {"tahoma.ttf", "ms_sans_serif.ttf"})
@@ -24,9 +41,8 @@ void registerWindowsFonts() {
         // Tahoma and MS Sans Serif, which set tighter than DejaVu Sans.
         const QStringList sansSerif{"Liberation Sans", "Arimo", "DejaVu Sans Condensed",
                                     "DejaVu Sans"};
-        QFont::insertSubstitutions("Tahoma", sansSerif);
-        QFont::insertSubstitutions("MS Sans Serif", sansSerif);
-        QFont::insertSubstitutions("Arial", sansSerif);
+        for (const QString& family : windowsFamilies)
+            QFont::insertSubstitutions(family, sansSerif);
         return true;
     }();
     Q_UNUSED(registered);

@@ -17,6 +17,11 @@ QFont layoutFont(const QString& family, double points, bool bold = false, bool i
 // 8.25-point MS Sans Serif, the font of every control that names none.
 QFont windowDefaultFont();
 
+// Makes every family the layouts name resolve to `family` alone, as on a host
+// without Wine's fonts and Liberation Sans. Call it before the first window:
+// tests use it to see the layouts as such a host shows them.
+void useOnlyFallbackFont(const QString& family);
+
 // Makes the Windows families known to the font matcher. Runs once; every
 // function above calls it, so nobody else needs to.
 void registerWindowsFonts();

@@ -34,8 +34,10 @@ class EqualWidthTabBar : public QTabBar {
 
 TabControl::TabControl(const QSize& size, QWidget* parent) : QTabWidget(parent) {
     setFixedSize(size);
-    // The selected tab of the classic style stands out 2 pixels to the right.
-    setTabBar(new EqualWidthTabBar(size.width() - 2, this));
+    // The strip spans the whole control, so that the first and the last tab,
+    // when selected, meet the page's frame at its corners; the classic style
+    // draws the tabs that are not selected 2 pixels in from the strip's ends.
+    setTabBar(new EqualWidthTabBar(size.width(), this));
 }
 
 QPoint TabControl::pageOrigin() const {

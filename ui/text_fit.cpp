@@ -1,7 +1,10 @@
 #include "text_fit.h"
 
+#include <QAbstractButton>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTextLayout>
 
 namespace quenlark {
@@ -9,6 +12,10 @@ namespace quenlark {
 namespace {
 
 constexpr int kSmallestPixelSize = 6;
+// What a control's own drawing takes from the width its text can use.
+constexpr int kRadioIndicatorWidth = 18;
+constexpr int kButtonFrameWidth = 8;
+constexpr int kFrameBorderWidth = 16;
 
 }  // namespace
 
@@ -36,13 +43,45 @@ bool textFits(const QString& text, const QFont& font, const QSize& box) {
     return wordsFit && lowestBaseline <= box.height();
 }
 
-void shrinkFontToFit(QLabel& label) {
-    QFont font = label.font();
+QString controlText(const QWidget& control) {
+    if (const auto* label = qobject_cast<const QLabel*>(&control))
+        return label->pixmap().isNull() ? label->text() : QString();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control))
+        return button->text();
+    if (const auto* frame = qobject_cast<const QGroupBox*>(&control))
+        return frame->title();
+    return {};
+}
+
+QSize textRoom(const QWidget& control) {
+    QSize room = control.size();
+    if (qobject_cast<const QRadioButton*>(&control))
+        room.rwidth() -= kRadioIndicatorWidth;
+    else if (qobject_cast<const QAbstractButton*>(&control))
+        room.rwidth() -= kButtonFrameWidth;
+    else if (qobject_cast<const QGroupBox*>(&control))
+        room.rwidth() -= kFrameBorderWidth;
+    else if (const auto* label = qobject_cast<const QLabel*>(&control))
+        room = label->contentsRect().size();
+    return room;
+}
+
+void shrinkFontToFit(QWidget& control) {
+    const QString text = controlText(control);
+    const QSize room = textRoom(control);
+    QFont font = control.font();
     if (font.pixelSize() <= 0)
         font.setPixelSize(QFontInfo(font).pixelSize());
-    while (font.pixelSize() > kSmallestPixelSize && !textFits(label.text(), font, label.size()))
+    while (font.pixelSize() > kSmallestPixelSize && !textFits(text, font, room))
         font.setPixelSize(font.pixelSize() - 1);
-    label.setFont(font);
+    control.setFont(font);
+}
+
+void shrinkTextsToFit(QWidget& window) {
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (!controlText(*control).isEmpty())
+            shrinkFontToFit(*control);
+    }
 }
 
 }  // namespace quenlark

@@ -14,13 +14,14 @@
 #include "host_file_system.h"
 #include "host_registry.h"
 #include "memory_registry.h"
-#include "program_style.h"
+#include "test_look.h"
 #include "recording_program_starter.h"
 #include "sys_info.h"
 #include "temp_drive.h"
 #include "text_fit.h"
 
 using namespace quenlark;
+using namespace quenlark::testing;
 using quenlark::testing::MemoryRegistry;
 using quenlark::testing::RecordingProgramStarter;
 using quenlark::testing::TempDrive;
@@ -41,7 +42,7 @@ class AboutBoxTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { applyProgramLook(); }
+    void initTestCase() { applyTestLook(); }
     void init();
     void cleanup();
 
@@ -241,6 +242,7 @@ void AboutBoxTest::everyTextFitsItsControl() {
         for (QLabel* label : box_->findChildren<QLabel*>()) {
             if (!label->pixmap().isNull())
                 continue;
+            QVERIFY2(drawnInTheFallbackFont(label->font()), qPrintable(label->objectName()));
             QVERIFY2(textFits(label->text(), label->font(), label->size()),
                      qPrintable(label->objectName() + ": " + label->text()));
         }

@@ -13,7 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "program_style.h"
+#include "test_look.h"
 #include "text_fit.h"
 #include "window_run.h"
 
@@ -106,13 +106,7 @@ const std::vector<Placed> kWindowControls{
 };
 
 QString textOf(QWidget* widget) {
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return button->text();
-    if (auto* frame = qobject_cast<QGroupBox*>(widget))
-        return frame->title();
-    return {};
+    return controlText(*widget);
 }
 
 QString accessibleName(QWidget* widget) {
@@ -126,7 +120,7 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { applyProgramLook(); }
+    void initTestCase() { applyTestLook(); }
 
     void init() { makeWindow(); }
     void cleanup() { dropWindow(); }
@@ -275,12 +269,8 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
         for (QWidget* widget : run_->form.findChildren<QWidget*>()) {
             if (widget->objectName().isEmpty() || textOf(widget).isEmpty())
                 continue;
-            QSize room = widget->size();
-            if (qobject_cast<QAbstractButton*>(widget))
-                room.rwidth() -= qobject_cast<QRadioButton*>(widget) ? 18 : 8;
-            if (qobject_cast<QGroupBox*>(widget))
-                room.rwidth() -= 16;
-            QVERIFY2(textFits(textOf(widget), widget->font(), room),
+            QVERIFY2(drawnInTheFallbackFont(widget->font()), qPrintable(widget->objectName()));
+            QVERIFY2(textFits(textOf(widget), widget->font(), textRoom(*widget)),
                      qPrintable(widget->objectName() + ": " + textOf(widget)));
         }
     }

@@ -1,6 +1,7 @@
 // Every button and menu command of the main window runs its procedure, seen in
 // the files and on the status line, from its page; the shortcuts work from
 // every page.
+#include <QAccessible>
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -84,6 +85,19 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
             status(),
             QString("File %1 has been successfully copied to %2.").arg(c.installed, c.backupFile));
         QVERIFY(run_->find(c.backupChoice)->isEnabled());
+    }
+
+    // What a screen reader gets after an operation: the caption as the
+    // line's label and the outcome as its text.
+    void statusLineIsReadToScreenReaders() {
+        QTest::mouseClick(run_->find("startUpPage/backupButton"), Qt::LeftButton);
+        QVERIFY(status().startsWith("File C:\\logo.sys has been successfully copied to"));
+        QAccessibleInterface* line =
+            QAccessible::queryAccessibleInterface(run_->find("statusLine"));
+        QCOMPARE(line->text(QAccessible::Name), status());
+        const auto labels = line->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.front().first->text(QAccessible::Name), QString("Status:"));
     }
 
     void restoreButtonPutsTheBackupBack_data() { slots_data(); }
