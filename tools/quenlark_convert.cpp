@@ -1,11 +1,13 @@
 // quenlark-convert IN OUT [options]: makes a Windows 95/98 start-up or
-// shut-down logo from any picture. Exit status 0 done, 1 failed, 2 bad usage.
+// shut-down logo from any picture, or with --builtin-logo writes the start-up
+// logo kept in an IO.SYS. Exit status 0 done, 1 failed, 2 bad usage.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
 
 #include "animated_band.h"
+#include "builtin_logo_file.h"
 #include "converter.h"
 
 namespace {
@@ -19,7 +21,8 @@ constexpr int kBadUsage = 2;
 const char* const kDescription =
     "Makes a Windows 95/98 start-up or shut-down logo (logo.sys, logow.sys, logos.sys) from a\n"
     "picture: a 320 x 400, 256-colour bitmap of 129,078 bytes, squeezed across so that it\n"
-    "looks right on the 4:3 screen.";
+    "looks right on the 4:3 screen. With --builtin-logo, writes the start-up logo that\n"
+    "Windows 95/98 keeps in IO.SYS (shown when there is no logo.sys) instead.";
 
 void print(std::FILE* to, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), to);
@@ -30,6 +33,14 @@ int usageError(const QString& message) {
     print(stderr, QStringLiteral("quenlark-convert: ") + message);
     print(stderr, QStringLiteral("Usage: quenlark-convert IN OUT [options]; see --help."));
     return kBadUsage;
+}
+
+int finish(const Result<Done>& done) {
+    if (!done) {
+        print(stderr, QStringLiteral("quenlark-convert: ") + QString::fromStdString(done.error()));
+        return kFailed;
+    }
+    return kDone;
 }
 
 std::optional<Rgb> parseColour(const QString& text) {
@@ -51,8 +62,9 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
-    parser.addPositionalArgument(QStringLiteral("IN"),
-                                 QStringLiteral("The picture: PNG, JPEG, GIF, BMP, ..."));
+    parser.addPositionalArgument(
+        QStringLiteral("IN"),
+        QStringLiteral("The picture (PNG, JPEG, GIF, BMP, ...), or the IO.SYS."));
     parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("The logo file to write."));
     const QCommandLineOption fit(
         QStringLiteral("fit"), QStringLiteral("Show all of the picture, with borders (default)."));
@@ -73,9 +85,13 @@ int main(int argc, char** argv) {
         QStringLiteral(
             "Colour of the borders and of the screen's edge, as RRGGBB (default 000000)."),
         QStringLiteral("RRGGBB"));
+    const QCommandLineOption builtinLogo(
+        QStringLiteral("builtin-logo"),
+        QStringLiteral("IN is the IO.SYS of Windows 95/98: write the start-up logo kept in it, "
+                       "as it is (no picture options)."));
     const QCommandLineOption force(QStringLiteral("force"),
                                    QStringLiteral("Replace OUT if it exists."));
-    parser.addOptions({fit, fill, stretch, band, border, force});
+    parser.addOptions({fit, fill, stretch, band, border, builtinLogo, force});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -93,7 +109,19 @@ int main(int argc, char** argv) {
 
     const QStringList files = parser.positionalArguments();
     if (files.size() != 2)
-        return usageError(QStringLiteral("give exactly one picture and one logo file."));
+        return usageError(parser.isSet(builtinLogo)
+                              ? QStringLiteral("give exactly one IO.SYS and one logo file.")
+                              : QStringLiteral("give exactly one picture and one logo file."));
+    const ExistingFile existing = parser.isSet(force) ? ExistingFile::Replace : ExistingFile::Keep;
+    const std::filesystem::path output = QFile::encodeName(files[1]).toStdString();
+
+    if (parser.isSet(builtinLogo)) {
+        for (const auto* option : {&fit, &fill, &stretch, &band, &border})
+            if (parser.isSet(*option))
+                return usageError(QStringLiteral("--builtin-logo takes no picture options (--") +
+                                  option->names().constFirst() + ')');
+        return finish(saveBuiltinLogo(QFile::encodeName(files[0]).toStdString(), output, existing));
+    }
 
     ConvertOptions options;
     const int modes = int(parser.isSet(fit)) + int(parser.isSet(fill)) + int(parser.isSet(stretch));
@@ -121,11 +149,5 @@ int main(int argc, char** argv) {
     if (auto problem = checkOptions(options))
         return usageError(QString::fromStdString(*problem));
 
-    const auto done = convertFile(files[0], QFile::encodeName(files[1]).toStdString(), options,
-                                  parser.isSet(force) ? ExistingFile::Replace : ExistingFile::Keep);
-    if (!done) {
-        print(stderr, QStringLiteral("quenlark-convert: ") + QString::fromStdString(done.error()));
-        return kFailed;
-    }
-    return kDone;
+    return finish(convertFile(files[0], output, options, existing));
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <algorithm>
 #include <set>
 
+#include "fake_io_sys.h"
 #include "test_pictures.h"
 
 namespace quenlark::converter {
@@ -133,6 +135,46 @@ TEST_F(ConvertCommand, BadUsageIsStatus2) {
         EXPECT_NE(run.err.find("Usage: quenlark-convert IN OUT"), std::string::npos) << what;
     }
     EXPECT_EQ(folder.names(), std::vector<std::string>{"wide.png"});
+}
+
+TEST_F(ConvertCommand, WritesTheBuiltInLogoOrNothing) {
+    const std::string logo = encodeLogo(testing::patternLogo());
+    writeBytes(folder / "IO.SYS", testing::fakeIoSys(testing::compressLogoStream(logo)));
+    writeBytes(folder / "EMPTY.SYS", testing::fakeIoSys(""));
+    const CommandRun run =
+        convert({"--builtin-logo", q(folder / "IO.SYS"), q(folder / "logo.sys")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBytes(folder / "logo.sys"), logo);
+    EXPECT_EQ(convert({"--builtin-logo", q(folder / "IO.SYS"), q(folder / "logo.sys")}).status, 1);
+    EXPECT_EQ(
+        convert({"--force", "--builtin-logo", q(folder / "IO.SYS"), q(folder / "logo.sys")}).status,
+        0);
+
+    writeBytes(folder / "huge.sys", "");
+    std::filesystem::resize_file(folder / "huge.sys", (std::uintmax_t{4} << 20) + 1);
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"--builtin-logo", q(folder / "EMPTY.SYS"), q(folder / "a.sys")}, 1, "holds no built-in"},
+        {{"--builtin-logo", q(folder / "none.sys"), q(folder / "b.sys")}, 1, "does not exist"},
+        {{"--builtin-logo", q(folder.path()), q(folder / "c.sys")}, 1, "is not a file"},
+        {{"--builtin-logo", "/proc/self/mem", q(folder / "d.sys")}, 1, "cannot be read"},
+        {{"--builtin-logo", q(folder / "huge.sys"), q(folder / "e.sys")}, 1, "too large"},
+        {{"--builtin-logo", "--fill", q(folder / "IO.SYS"), q(folder / "f.sys")}, 2, "--fill"},
+        {{"--builtin-logo", q(folder / "IO.SYS")}, 2, "one IO.SYS and one logo file"},
+    };
+    for (const auto& c : cases) {
+        const CommandRun failed = convert(c.arguments);
+        EXPECT_EQ(failed.status, c.status) << c.says << ": " << failed.err;
+        EXPECT_NE(failed.err.find(c.says), std::string::npos) << failed.err;
+        if (c.status == 1) {
+            EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+        }
+    }
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"EMPTY.SYS", "IO.SYS", "huge.sys",
+                                                        "logo.sys", "wide.png"}));
 }
 
 TEST(ConvertCommandInfo, HelpAndVersionSucceed) {
