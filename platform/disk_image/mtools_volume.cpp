@@ -25,18 +25,36 @@ bool looksLikeDate(const std::string& token) {
            std::isdigit(static_cast<unsigned char>(token[0]));
 }
 
+// The byte index `count` characters after `from` in UTF-8 text; npos when
+// the text is shorter.
+std::size_t afterCharacters(const std::string& text, std::size_t from, std::size_t count) {
+    std::size_t at = from;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (at >= text.size())
+            return std::string::npos;
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return at;
+}
+
 // One line of `mdir -a` under the configuration this layer gives mtools:
 // "NAME     EXT       SIZE yyyy-mm-dd  hh:mm  Long name", "<DIR>" for a size.
+// The short name's columns are characters: an accented one takes two bytes.
 std::optional<FatEntry> parseListingLine(const std::string& line) {
-    if (line.size() < 13 || line[8] != ' ' || line[0] == ' ')
+    const std::size_t nameEnd = afterCharacters(line, 0, 8);
+    const std::size_t extensionEnd = afterCharacters(line, nameEnd, 4);
+    if (line.empty() || line[0] == ' ' || extensionEnd == std::string::npos || line[nameEnd] != ' ')
         return std::nullopt;
-    std::istringstream fields(line.substr(12));
+    std::istringstream fields(line.substr(extensionEnd));
     std::string size, date, time;
     if (!(fields >> size >> date >> time) || !looksLikeDate(date))
         return std::nullopt;
     FatEntry entry;
-    const std::string base = trimmedRight(line.substr(0, 8));
-    const std::string extension = trimmedRight(line.substr(9, 3));
+    const std::string base = trimmedRight(line.substr(0, nameEnd));
+    const std::string extension =
+        trimmedRight(line.substr(nameEnd + 1, extensionEnd - nameEnd - 1));
     entry.shortName = extension.empty() ? base : base + "." + extension;
     std::string rest;
     std::getline(fields, rest);

@@ -90,12 +90,15 @@ std::string lastLine(std::string text) {
 }
 
 std::vector<std::string> daemonArguments(const fs::path& folder, const ExportRequest& request) {
+    // A read-only view takes no lock: it must neither keep a writer out nor
+    // look like an emulator to the check before a change.
     const std::string readOnly = request.writable ? "" : ",\"read-only\":true,\"force-share\":true";
+    const std::string unlocked = request.writable ? "" : ",\"locking\":\"off\"";
     const std::string top = request.writable ? "quenlark-change" : kReadOnlyViewMarker;
     std::vector<std::string> arguments{
         "--blockdev",
         "{\"driver\":\"file\",\"node-name\":\"image-file\",\"filename\":" +
-            jsonString(request.image.string()) + readOnly + "}",
+            jsonString(request.image.string()) + readOnly + unlocked + "}",
         "--blockdev",
         "{\"driver\":" + jsonString(request.format) +
             ",\"node-name\":\"image-format\",\"file\":\"image-file\"" + readOnly + "}"};

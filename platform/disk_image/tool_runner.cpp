@@ -98,7 +98,8 @@ ToolEnvironment::ToolEnvironment(const std::filesystem::path& home,
 }
 
 ToolResult runTool(const ToolEnvironment& environment, const std::string& program,
-                   const std::vector<std::string>& arguments, std::chrono::milliseconds timeout) {
+                   const std::vector<std::string>& arguments, std::chrono::milliseconds timeout,
+                   const std::filesystem::path& input) {
     ToolResult result;
     int outPipe[2] = {-1, -1};
     int errPipe[2] = {-1, -1};
@@ -110,7 +111,7 @@ ToolResult runTool(const ToolEnvironment& environment, const std::string& progra
         return result;
     }
     FileActions actions;
-    ::posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_addopen(actions.get(), 0, input.c_str(), O_RDONLY, 0);
     ::posix_spawn_file_actions_adddup2(actions.get(), outPipe[1], 1);
     ::posix_spawn_file_actions_adddup2(actions.get(), errPipe[1], 2);
     const auto child = spawn(environment, program, arguments, actions);

@@ -35,10 +35,11 @@ class ToolEnvironment {
     std::vector<std::string> variables_;
 };
 
-// Runs `program` with `arguments` (no shell), with nothing on its standard
-// input, and waits for it at most `timeout`; past that it is killed.
+// Runs `program` with `arguments` (no shell), with the file `input` on its
+// standard input, and waits for it at most `timeout`; past that it is killed.
 ToolResult runTool(const ToolEnvironment& environment, const std::string& program,
-                   const std::vector<std::string>& arguments, std::chrono::milliseconds timeout);
+                   const std::vector<std::string>& arguments, std::chrono::milliseconds timeout,
+                   const std::filesystem::path& input = "/dev/null");
 
 // Starts `program` without waiting: its output goes to `logFile`. Nothing when
 // it could not be started.
