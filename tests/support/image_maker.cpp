@@ -91,7 +91,7 @@ MadeImage ImageMaker::makeRaw(const std::string& name, const ImageRecipe& recipe
     std::vector<std::string> mkfs{
         "-F", std::to_string(recipe.fatBits), "-n", recipe.label, "-i", recipe.serial};
     // One sector a cluster: enough clusters for FAT16 and FAT32 on a small disk.
-    if (recipe.fatBits != 12)
+    if (recipe.fatBits != 12 && megabytes <= 64)
         mkfs.insert(mkfs.end(), {"-s", "1"});
     if (made.partition != 0)
         mkfs.insert(mkfs.end(), {"--offset", std::to_string(made.offset / kSector)});
