@@ -144,15 +144,63 @@ TEST_F(ImageChangeRefusal, DamagedFileSystem) {
     expectRefused("fsck.fat found errors");
 }
 
-TEST_F(ImageChangeRefusal, MissingTool) {
-    const fs::path bin = drive.root().parent_path() / "bin";
-    fs::create_directories(bin);
-    for (const char* tool : {"mdir", "mcopy", "mattrib", "mdel", "mmove", "fsck.fat"})
-        fs::create_symlink(fs::path("/usr/bin") / tool, bin / tool);
-    const std::string path = ::getenv("PATH");
-    ::setenv("PATH", bin.c_str(), 1);
+// A folder of programs that stands for PATH while it lives: the disk tools,
+// some missing, some replaced by scripts that misbehave.
+class ToolFolder {
+  public:
+    explicit ToolFolder(const fs::path& folder) : folder_(folder), path_(::getenv("PATH")) {
+        fs::create_directories(folder_);
+        for (const char* tool : {"mdir", "mcopy", "mattrib", "mdel", "mmove", "mmd", "qemu-img",
+                                 "qemu-storage-daemon", "fusermount3"})
+            fs::create_symlink(fs::path("/usr/bin") / tool, folder_ / tool);
+        fs::create_symlink("/usr/sbin/fsck.fat", folder_ / "fsck.fat");
+        ::setenv("PATH", folder_.c_str(), 1);
+    }
+    ~ToolFolder() { ::setenv("PATH", path_.c_str(), 1); }
+    void remove(const std::string& tool) { fs::remove(folder_ / tool); }
+    void replace(const std::string& tool, const std::string& script) {
+        remove(tool);
+        TempDrive::put(folder_ / tool, "#!/bin/sh\n" + script + "\n");
+        fs::permissions(folder_ / tool, fs::perms::owner_all);
+    }
+
+  private:
+    fs::path folder_;
+    std::string path_;
+};
+
+TEST_F(ImageChangeRefusal, ToolsThatAreMissingOrFail) {
+    ToolFolder tools(drive.root().parent_path() / "bin");
+    tools.remove("qemu-img");
     expectRefused("install the Debian package qemu-utils");
-    ::setenv("PATH", path.c_str(), 1);
+    tools.replace("qemu-img", "exec /usr/bin/qemu-img \"$@\"");
+    tools.remove("qemu-storage-daemon");
+    expectRefused("install the Debian package qemu-system-common");
+    EXPECT_TRUE(mentions(refusal(maker.convert(image, ImageFormat::Qcow2, "disk.qcow2").file),
+                         "qemu-system-common"));
+    tools.replace("qemu-storage-daemon", "exec /usr/bin/qemu-storage-daemon \"$@\"");
+
+    // What mcopy reads back is not what it wrote.
+    tools.replace("mcopy",
+                  "case \"$*\" in *' -') /usr/bin/mcopy \"$@\" | sed s/BM/XM/ ;;"
+                  " *) exec /usr/bin/mcopy \"$@\" ;; esac");
+    const std::string before = fileContent(image.file);
+    EXPECT_FALSE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS"));
+    EXPECT_TRUE(mentions(files->lastFailure(), "differs from what was written"));
+    EXPECT_TRUE(fileContent(image.file) == before);
+    tools.replace("mcopy", "exec /usr/bin/mcopy \"$@\"");
+
+    // A commit that fails is kept, and finished by the next open that can.
+    tools.replace("qemu-img", "[ \"$1\" = commit ] && exit 1; exec /usr/bin/qemu-img \"$@\"");
+    expectRefused("finished the next time the image is opened");
+    tools.replace("qemu-img", "exec /usr/bin/qemu-img \"$@\"");
+    disk.reset();
+    fs::permissions(image.file, fs::perms::owner_read);
+    EXPECT_TRUE(mentions(refusal(image.file), "cut short and cannot be finished"));
+    fs::permissions(image.file, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(open(image));
+    EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("new")));
+    EXPECT_EQ(maker.fsckFindings(image), "");
 }
 
 }  // namespace
