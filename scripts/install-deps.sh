@@ -16,6 +16,13 @@ packages=(
   man-db                        # tests: man --warnings checks the man pages
   dpkg-dev file                 # make package: CPack fills Depends through dpkg-shlibdeps, which needs file
   clang-14 libclang-rt-14-dev   # make fuzz: the libFuzzer targets need clang and its fuzzer and sanitizer runtimes
+  mtools                        # disk images: reads and writes the FAT volume's files (mdir, mcopy, mmove, mattrib)
+  qemu-utils                    # disk images: qemu-img makes the overlay of a change and commits it, in every image format
+  qemu-system-common            # disk images: qemu-storage-daemon shows an image or an overlay as a plain file (FUSE export)
+  fuse3                         # disk images: fusermount3 clears the mount a killed run left
+  libblkid-dev                  # disk images: finds the partitions, logical drives, FAT type, label and serial
+  dosfstools                    # disk images: fsck.fat -n checks a change before it is committed; mkfs.fat makes test images
+  fdisk                         # tests: sfdisk writes the partition tables of test images
 )
 
 missing=()

@@ -1,0 +1,292 @@
+#include "disk_image.h"
+
+#include <signal.h>
+#include <unistd.h>
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+
+#include "image_guard.h"
+#include "msdos_sys.h"
+#include "windows_path.h"
+
+namespace quenlark {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A VHD's footer follows its sectors.
+constexpr std::uint64_t kVhdFooter = 512;
+// MSDOS.SYS as Windows 9x writes it is a few hundred bytes; DOS's kernel of
+// that name is some tens of kilobytes and holds no settings.
+constexpr std::uint64_t kMsdosSysLimit = 64 * 1024;
+
+// mtools reads this file after the system's and the user's, so these are the
+// settings in force whatever those say. The listing format is the one
+// MtoolsVolume reads.
+constexpr std::string_view kMtoolsConfig =
+    "# Written by Quenlark for its own use of mtools.\n"
+    "MTOOLS_SKIP_CHECK=0\n"
+    "MTOOLS_FAT_COMPATIBILITY=0\n"
+    "MTOOLS_LOWER_CASE=0\n"
+    "MTOOLS_NO_VFAT=0\n"
+    "MTOOLS_DOTTED_DIR=0\n"
+    "MTOOLS_NAME_NUMERIC_TAIL=1\n"
+    "MTOOLS_TWENTY_FOUR_HOUR_CLOCK=1\n"
+    "MTOOLS_LOCK_TIMEOUT=10\n"
+    "MTOOLS_DATE_STRING=\"yyyy-mm-dd\"\n"
+    "default_codepage=850\n";
+
+bool sameState(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// Views of the disk that processes which have ended left in the work folder.
+void removeStaleViews(const ToolEnvironment& environment, const fs::path& workFolder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(workFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename();
+        if (name.rfind("view-", 0) != 0 && name.rfind("scratch-", 0) != 0)
+            continue;
+        const std::string pid = name.substr(name.find('-') + 1);
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        if (::kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno == EPERM)
+            continue;
+        cleanUpStaleExport(environment, it->path());
+        std::error_code removeError;
+        fs::remove_all(it->path(), removeError);
+    }
+}
+
+std::string partitionNumbers(const std::vector<DiskPartition>& partitions) {
+    std::string numbers;
+    for (const auto& p : partitions)
+        numbers += (numbers.empty() ? "" : ", ") + std::to_string(p.number);
+    return numbers;
+}
+
+}  // namespace
+
+DiskImage::DiskImage(const DiskImageRequest& request)
+    : letter_(static_cast<char>(std::toupper(static_cast<unsigned char>(request.driveLetter)))) {
+    std::error_code ec;
+    image_ = fs::absolute(request.image, ec).lexically_normal();
+    workFolder_ = fs::absolute(request.workFolder, ec).lexically_normal();
+    viewFolder_ = workFolder_ / ("view-" + std::to_string(::getpid()));
+}
+
+DiskImage::~DiskImage() {
+    reader_.reset();
+    view_.reset();
+    std::error_code ec;
+    fs::remove_all(viewFolder_, ec);
+    fs::remove_all(scratchFolder(), ec);
+}
+
+std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
+    const DiskImageRequest& request) {
+    std::unique_ptr<DiskImage> disk(new DiskImage(request));
+    std::error_code ec;
+    fs::create_directories(disk->workFolder_, ec);
+    const fs::path config = disk->workFolder_ / "mtoolsrc";
+    {
+        std::ofstream out(config, std::ios::binary | std::ios::trunc);
+        out << kMtoolsConfig;
+        if (!out.flush())
+            return "The work folder " + disk->workFolder_.string() + " cannot be written.";
+    }
+    disk->environment_ = std::make_unique<ToolEnvironment>(disk->workFolder_, config);
+
+    auto format = detectImageFormat(disk->image_);
+    if (auto* why = std::get_if<std::string>(&format))
+        return *why;
+    disk->format_ = std::get<ImageFormat>(format);
+    removeStaleViews(*disk->environment_, disk->workFolder_);
+
+    // A change cut short is finished before anything is read.
+    ImageChange leftovers(*disk->environment_,
+                          ChangeTarget{disk->image_, qemuFormatName(disk->format_), 0, 0,
+                                       disk->workFolder_ / "change"});
+    if (!leftovers.recover())
+        return leftovers.failure();
+
+    if (auto why = disk->openDiskView())
+        return *why;
+    if (auto why = disk->choosePartition(request.partition))
+        return *why;
+    disk->whyReadOnly_ = whyImageIsReadOnly(disk->image_);
+    disk->identity_ = "fat-volume:" + disk->volume_.serial + ":" + disk->volume_.label;
+    disk->change_ = std::make_unique<ImageChange>(
+        *disk->environment_,
+        ChangeTarget{disk->image_, qemuFormatName(disk->format_), disk->partition_.offset,
+                     disk->partition_.size, disk->workFolder_ / "change"});
+    return disk;
+}
+
+std::optional<std::string> DiskImage::openDiskView() {
+    std::error_code ec;
+    if (holdsSectorsInPlace(format_)) {
+        const auto size = fs::file_size(image_, ec);
+        if (ec)
+            return "The disk image " + image_.string() + " cannot be read.";
+        diskFile_ = image_;
+        diskSize_ =
+            format_ == ImageFormat::FixedVhd && size >= kVhdFooter ? size - kVhdFooter : size;
+        return std::nullopt;
+    }
+    ::stat(image_.c_str(), &viewedState_);
+    auto started = StorageDaemon::start(
+        *environment_, viewFolder_,
+        ExportRequest{image_, qemuFormatName(format_), false, std::nullopt, std::nullopt});
+    if (auto* why = std::get_if<std::string>(&started))
+        return "The disk image " + image_.string() + " cannot be read: " + *why;
+    view_ = std::move(std::get<std::unique_ptr<StorageDaemon>>(started));
+    diskFile_ = view_->exportFile();
+    diskSize_ = fs::file_size(diskFile_, ec);
+    if (ec)
+        return "The disk image " + image_.string() + " cannot be read.";
+    return std::nullopt;
+}
+
+std::optional<std::string> DiskImage::choosePartition(const std::optional<int>& wanted) {
+    const std::string named = "The disk image " + image_.string();
+    const auto partitions = scanPartitions(diskFile_, diskSize_);
+    if (!partitions)
+        return named + " cannot be read.";
+    for (const auto& p : *partitions)
+        if (p.offset + p.size > diskSize_)
+            return named + " is shorter than its partition table says (partition " +
+                   std::to_string(p.number) + " ends at byte " + std::to_string(p.offset + p.size) +
+                   ", the disk holds " + std::to_string(diskSize_) +
+                   " bytes): it may have been cut short while it was copied.";
+
+    auto useVolume = [&](const DiskPartition& p, const FatVolume& volume) {
+        partition_ = p;
+        volume_ = volume;
+        reader_ = std::make_unique<MtoolsVolume>(*environment_, diskFile_, p.offset);
+        auto windows = findWindowsFolder(*reader_);
+        if (!windows)
+            return false;
+        std::string text = std::string(1, letter_) + ":";
+        for (const auto& name : *windows)
+            text += "\\" + name;
+        windowsDirectory_ = text;
+        return true;
+    };
+
+    if (wanted) {
+        for (const auto& p : *partitions) {
+            if (p.number != *wanted)
+                continue;
+            if (p.extended)
+                return "Partition " + std::to_string(p.number) + " of " + image_.string() +
+                       " is the extended partition, which holds the logical drives (numbered 5 "
+                       "and up); choose one of those.";
+            const auto volume = probeFatVolume(diskFile_, p);
+            if (!volume)
+                return "Partition " + std::to_string(p.number) + " of " + image_.string() +
+                       " holds no FAT file system; Windows 95 and 98 live on FAT.";
+            useVolume(p, *volume);
+            return std::nullopt;
+        }
+        if (partitions->empty() || partitions->front().number == 0)
+            return named + " has no partition table, so it has no partition " +
+                   std::to_string(*wanted) + "; open it without a partition number.";
+        return named + " has no partition " + std::to_string(*wanted) + " (it has " +
+               partitionNumbers(*partitions) + ").";
+    }
+
+    std::optional<std::pair<DiskPartition, FatVolume>> firstFat;
+    for (const auto& p : *partitions) {
+        const auto volume = probeFatVolume(diskFile_, p);
+        if (!volume)
+            continue;
+        if (useVolume(p, *volume))
+            return std::nullopt;
+        if (!firstFat)
+            firstFat.emplace(p, *volume);
+    }
+    if (!firstFat)
+        return named + (partitions->empty() ? " holds neither a partition table nor a FAT volume."
+                                            : " has no FAT partition; Windows 95 and 98 live on "
+                                              "FAT.");
+    // No partition holds Windows: the first FAT one, which the logo store
+    // then reports as having no Windows folder.
+    windowsDirectory_.reset();
+    useVolume(firstFat->first, firstFat->second);
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> DiskImage::findWindowsFolder(MtoolsVolume& volume) {
+    auto root = volume.list({});
+    if (!root)
+        return std::nullopt;
+    std::vector<std::string> wanted{"WINDOWS"};
+    if (const FatEntry* msdos = findFatEntry(*root, "MSDOS.SYS");
+        msdos && !msdos->folder && msdos->size <= kMsdosSysLimit) {
+        if (auto content = volume.read({msdos->name}, msdos->size))
+            if (auto named = windowsFolderInMsdosSys(*content))
+                wanted = *named;
+    }
+    // The folder as the disk spells it, level by level.
+    std::vector<std::string> found;
+    auto entries = std::move(root);
+    for (const auto& name : wanted) {
+        const FatEntry* entry = entries ? findFatEntry(*entries, name) : nullptr;
+        if (!entry || !entry->folder)
+            return std::nullopt;
+        found.push_back(entry->name);
+        entries = volume.list(found);
+    }
+    return found;
+}
+
+std::string DiskImage::notice() const {
+    const std::string drive = std::string("Drive ") + letter_ + ": is ";
+    if (partition_.number == 0)
+        return drive + "the FAT volume " + image_.string() + ".";
+    return drive + "partition " + std::to_string(partition_.number) + " of " + image_.string() +
+           ".";
+}
+
+MtoolsVolume* DiskImage::reader() {
+    failure_.clear();
+    if (!view_)
+        return reader_.get();
+    struct stat now {};
+    if (::stat(image_.c_str(), &now) == 0 && sameState(now, viewedState_))
+        return reader_.get();
+    // Written since the export started: it may hold metadata from before.
+    view_.reset();
+    if (auto why = openDiskView()) {
+        failure_ = *why;
+        return nullptr;
+    }
+    return reader_.get();
+}
+
+bool DiskImage::change(const std::function<bool(MtoolsVolume&, std::string&)>& edit) {
+    failure_.clear();
+    if (whyReadOnly_) {
+        failure_ = *whyReadOnly_;
+        return false;
+    }
+    if (change_->apply(edit))
+        return true;
+    failure_ = change_->failure();
+    return false;
+}
+
+fs::path DiskImage::scratchFolder() const {
+    return workFolder_ / ("scratch-" + std::to_string(::getpid()));
+}
+
+void DiskImage::setStepObserver(std::function<void(std::string_view)> observer) {
+    change_->setStepObserver(std::move(observer));
+}
+
+}  // namespace quenlark

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <sys/stat.h>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "image_change.h"
+#include "image_format.h"
+#include "mtools_volume.h"
+#include "partition_scan.h"
+#include "storage_daemon.h"
+#include "tool_runner.h"
+
+namespace quenlark {
+
+// What to open: `quenlark --image FILE [--partition N]`.
+struct DiskImageRequest {
+    std::filesystem::path image;
+    // Numbered as Linux does (1-4 primary, 5 and up logical); nothing: the
+    // first FAT partition that holds the Windows folder.
+    std::optional<int> partition;
+    // A folder of this program's own for this image (overlays, the commit
+    // journal, mount points). Give the same one each time the same image is
+    // opened, so that a change cut short is found and finished.
+    std::filesystem::path workFolder;
+    char driveLetter = 'C';
+};
+
+// A partition of a disk image opened as a Windows drive. Reads go through
+// mtools, straight from the file for raw images and fixed VHDs, else through
+// a read-only export kept while the image is open; every change is an
+// ImageChange.
+class DiskImage {
+  public:
+    // The opened image, or the sentence why it is not opened (then nothing
+    // was written to it).
+    static std::variant<std::unique_ptr<DiskImage>, std::string> open(
+        const DiskImageRequest& request);
+    ~DiskImage();
+    DiskImage(const DiskImage&) = delete;
+    DiskImage& operator=(const DiskImage&) = delete;
+
+    char driveLetter() const { return letter_; }
+    // "C:\WIN95": from MSDOS.SYS, else WINDOWS; nothing when the partition
+    // holds no such folder.
+    const std::optional<std::string>& windowsDirectory() const { return windowsDirectory_; }
+    // Why changes are impossible (a read-only file), or nothing when possible.
+    const std::optional<std::string>& whyReadOnly() const { return whyReadOnly_; }
+    bool changesPossible() const { return !whyReadOnly_; }
+    // Stays the same when the file is moved or copied: "fat-volume:" + the
+    // volume serial number + ":" + its label ("fat-volume:1234-ABCD:W98").
+    const std::string& identity() const { return identity_; }
+    // The image file's name.
+    std::string displayName() const { return image_.filename().string(); }
+    // "Drive C: is partition 1 of /home/u/win98.vhd."
+    std::string notice() const;
+
+    const std::filesystem::path& image() const { return image_; }
+    ImageFormat format() const { return format_; }
+    const DiskPartition& partition() const { return partition_; }
+    const FatVolume& volume() const { return volume_; }
+
+    // The partition as it is now, for reading; nothing, with the reason in
+    // failure(), when the read-only export could not be started again.
+    MtoolsVolume* reader();
+    // Makes a verified change (see ImageChange::apply).
+    bool change(const std::function<bool(MtoolsVolume&, std::string&)>& edit);
+    // Why the last reader() or change() failed.
+    const std::string& failure() const { return failure_; }
+    // A folder of this process for files on their way into or out of the image.
+    std::filesystem::path scratchFolder() const;
+
+    // Tests stop a change at each of its steps.
+    void setStepObserver(std::function<void(std::string_view)> observer);
+
+  private:
+    explicit DiskImage(const DiskImageRequest& request);
+    std::optional<std::string> openDiskView();
+    std::optional<std::string> choosePartition(const std::optional<int>& wanted);
+    std::optional<std::vector<std::string>> findWindowsFolder(MtoolsVolume& volume);
+
+    std::filesystem::path image_;
+    std::filesystem::path workFolder_;
+    std::filesystem::path viewFolder_;
+    char letter_;
+    ImageFormat format_ = ImageFormat::Raw;
+    std::unique_ptr<ToolEnvironment> environment_;
+    std::unique_ptr<StorageDaemon> view_;  // for formats mtools cannot read in place
+    struct stat viewedState_ {};           // the image file when the export was started
+    std::filesystem::path diskFile_;       // the whole disk as plain sectors
+    std::uint64_t diskSize_ = 0;
+    DiskPartition partition_;
+    FatVolume volume_;
+    std::unique_ptr<MtoolsVolume> reader_;
+    std::unique_ptr<ImageChange> change_;
+    std::optional<std::string> windowsDirectory_;
+    std::optional<std::string> whyReadOnly_;
+    std::string identity_;
+    std::string failure_;
+};
+
+}  // namespace quenlark

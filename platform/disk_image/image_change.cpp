@@ -1,0 +1,220 @@
+#include "image_change.h"
+
+#include <system_error>
+
+#include "change_journal.h"
+#include "image_guard.h"
+#include "storage_daemon.h"
+
+namespace quenlark {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kOverlayTimeout = 30s;
+constexpr auto kCheckTimeout = 120s;
+constexpr auto kCommitTimeout = 600s;
+
+fs::path overlayIn(const fs::path& folder) {
+    return folder / "overlay.qcow2";
+}
+fs::path journalIn(const fs::path& folder) {
+    return folder / "commit.journal";
+}
+fs::path exportFolderIn(const fs::path& folder) {
+    return folder / "export";
+}
+
+std::string firstLines(const std::string& text, std::size_t lines) {
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < lines && end != std::string::npos; ++i)
+        end = text.find('\n', end == 0 ? 0 : end + 1);
+    std::string cut = text.substr(0, end);
+    for (auto& c : cut)
+        if (c == '\n')
+            c = ' ';
+    return cut;
+}
+
+std::string toolFailure(const std::string& program, const ToolResult& result) {
+    if (!result.started)
+        return missingToolSentence(program);
+    if (result.timedOut)
+        return program + " did not finish in time.";
+    const std::string said = firstLines(result.err.empty() ? result.out : result.err, 2);
+    return program + " failed" + (said.empty() ? "." : ": " + said);
+}
+
+}  // namespace
+
+bool changeLeftovers(const fs::path& folder) {
+    std::error_code ec;
+    return fs::exists(journalIn(folder), ec) || fs::exists(overlayIn(folder), ec) ||
+           fs::exists(exportFolderIn(folder) / "daemon.pid", ec);
+}
+
+ImageChange::ImageChange(const ToolEnvironment& environment, ChangeTarget target)
+    : environment_(environment),
+      target_(std::move(target)),
+      overlay_(overlayIn(target_.folder)),
+      journal_(journalIn(target_.folder)),
+      exportFolder_(exportFolderIn(target_.folder)) {}
+
+void ImageChange::step(std::string_view name) {
+    if (observer_)
+        observer_(name);
+}
+
+bool ImageChange::fail(std::string sentence) {
+    failure_ = std::move(sentence);
+    return false;
+}
+
+bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& edit) {
+    failure_.clear();
+    if (auto readOnly = whyImageIsReadOnly(target_.image))
+        return fail(*readOnly);
+    ImageChangeLock lock(target_.image);
+    if (!lock.held())
+        return fail(lock.failure());
+    if (!recoverHoldingTheLock())
+        return false;
+    if (auto inUse = whyImageIsInUse(target_.image, {}))
+        return fail(*inUse);
+    step("checked");
+
+    std::error_code ec;
+    fs::create_directories(target_.folder, ec);
+    const auto created = runTool(environment_, "qemu-img",
+                                 {"create", "-q", "-f", "qcow2", "-b", target_.image.string(), "-F",
+                                  target_.format, overlay_.string()},
+                                 kOverlayTimeout);
+    if (!created.exitedCleanly()) {
+        discardOverlay();
+        return fail("The change could not be prepared: " + toolFailure("qemu-img", created));
+    }
+    step("overlay made");
+
+    auto started =
+        StorageDaemon::start(environment_, exportFolder_,
+                             ExportRequest{overlay_, "qcow2", true, target_.offset, target_.size});
+    if (auto* why = std::get_if<std::string>(&started)) {
+        discardOverlay();
+        return fail(*why);
+    }
+    auto& daemon = std::get<std::unique_ptr<StorageDaemon>>(started);
+    step("exported");
+
+    MtoolsVolume volume(environment_, daemon->exportFile(), 0);
+    std::string editFailure;
+    if (!edit(volume, editFailure)) {
+        daemon->stop();
+        discardOverlay();
+        return fail(editFailure.empty() ? volume.failure() : editFailure);
+    }
+    step("written");
+
+    const auto check =
+        runTool(environment_, "fsck.fat", {"-n", daemon->exportFile().string()}, kCheckTimeout);
+    if (!check.exitedCleanly()) {
+        daemon->stop();
+        discardOverlay();
+        return fail(check.started && !check.timedOut
+                        ? "fsck.fat found errors in the file system of the disk image after the "
+                          "change (" +
+                              firstLines(check.out, 3) +
+                              "), so nothing was written to it. If ScanDisk in Windows finds "
+                              "errors too, repair them first."
+                        : toolFailure("fsck.fat", check));
+    }
+    step("checked by fsck");
+
+    if (!daemon->stop()) {
+        discardOverlay();
+        return fail(
+            "qemu-storage-daemon did not end cleanly, so the change was not written to "
+            "the disk image.");
+    }
+    step("export stopped");
+
+    if (!flushToDisk(overlay_) ||
+        !writeCommitRecord(journal_, {target_.image, target_.format, overlay_})) {
+        discardOverlay();
+        return fail("The change could not be recorded in " + target_.folder.string() +
+                    ", so nothing was written to the disk image.");
+    }
+    step("recorded");
+    return commit();
+}
+
+bool ImageChange::commit() {
+    ToolResult committed;
+    // Committing again after a failure rewrites the same clusters.
+    for (int attempt = 0; attempt < 2 && !committed.exitedCleanly(); ++attempt)
+        committed =
+            runTool(environment_, "qemu-img",
+                    {"commit", "-q", "-d", "-f", "qcow2", overlay_.string()}, kCommitTimeout);
+    if (!committed.exitedCleanly())
+        return fail("The change could not be written into the disk image (" +
+                    toolFailure("qemu-img", committed) +
+                    "); it will be finished the next time the image is opened.");
+    step("committed");
+    if (!flushToDisk(target_.image))
+        return fail(
+            "The disk image could not be flushed to the disk; it will be written again "
+            "the next time it is opened.");
+    if (!removeCommitRecord(journal_))
+        return fail("The record of a finished change could not be removed from " +
+                    target_.folder.string() + ".");
+    step("finished");
+    discardOverlay();
+    return true;
+}
+
+void ImageChange::discardOverlay() {
+    std::error_code ec;
+    fs::remove(overlay_, ec);
+}
+
+bool ImageChange::recover() {
+    failure_.clear();
+    if (!changeLeftovers(target_.folder))
+        return true;
+    if (auto record = readCommitRecord(journal_)) {
+        if (auto readOnly = whyImageIsReadOnly(target_.image))
+            return fail("A change to the disk image was cut short and cannot be finished: " +
+                        *readOnly);
+    }
+    ImageChangeLock lock(target_.image);
+    if (!lock.held()) {
+        // Another Quenlark is changing the image and owns what lies in the
+        // folder; a read-only image can have no commit to finish.
+        if (!readCommitRecord(journal_))
+            return true;
+        return fail(lock.failure());
+    }
+    return recoverHoldingTheLock();
+}
+
+bool ImageChange::recoverHoldingTheLock() {
+    cleanUpStaleExport(environment_, exportFolder_);
+    const auto record = readCommitRecord(journal_);
+    if (!record) {
+        discardOverlay();
+        std::error_code ec;
+        fs::remove(journal_, ec);  // half a record: the commit never started
+        return true;
+    }
+    if (record->image != target_.image || record->overlay != overlay_)
+        return fail("The folder " + target_.folder.string() +
+                    " holds a change to another disk image, " + record->image.string() +
+                    ", that was cut short; open that image first.");
+    if (auto inUse = whyImageIsInUse(target_.image, {}))
+        return fail("A change to the disk image was cut short and cannot be finished now. " +
+                    *inUse);
+    return commit();
+}
+
+}  // namespace quenlark

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "mtools_volume.h"
+#include "tool_runner.h"
+
+namespace quenlark {
+
+// Where the bytes of a change go: one partition (or the bare volume) of one
+// image, and the folder of this program where the change is prepared.
+struct ChangeTarget {
+    std::filesystem::path image;
+    std::string format;  // as qemu names it
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::filesystem::path folder;
+};
+
+// Changes an image as a transaction, so that it is never left half changed:
+// the change is made in a qcow2 overlay over the image, exported as a plain
+// FAT volume through qemu-storage-daemon; there it is verified (by the change
+// itself, reading back what it wrote, and by fsck.fat), and only then
+// committed into the image. A commit cut short is done again by the next
+// recovery; an overlay that never reached the commit is thrown away.
+class ImageChange {
+  public:
+    ImageChange(const ToolEnvironment& environment, ChangeTarget target);
+
+    // Makes the change: `edit` works on the partition through mtools and
+    // returns false, with the volume's failure or its own in `failure`, when
+    // it could not do or verify its part. True once the change is in the image.
+    bool apply(const std::function<bool(MtoolsVolume&, std::string& failure)>& edit);
+
+    // Finishes or throws away what a killed change left in the folder. False,
+    // with the reason, when a commit that was cut short cannot be finished now.
+    bool recover();
+
+    const std::string& failure() const { return failure_; }
+
+    // Called with the name of each step as it is reached; tests stop the
+    // process there.
+    void setStepObserver(std::function<void(std::string_view step)> observer) {
+        observer_ = std::move(observer);
+    }
+
+  private:
+    bool recoverHoldingTheLock();
+    bool commit();
+    void discardOverlay();
+    void step(std::string_view name);
+    bool fail(std::string sentence);
+
+    const ToolEnvironment& environment_;
+    ChangeTarget target_;
+    std::filesystem::path overlay_;
+    std::filesystem::path journal_;
+    std::filesystem::path exportFolder_;
+    std::string failure_;
+    std::function<void(std::string_view)> observer_;
+};
+
+// Whether a killed change left anything in `folder` to finish or throw away.
+bool changeLeftovers(const std::filesystem::path& folder);
+
+}  // namespace quenlark

@@ -1,0 +1,133 @@
+#include "image_guard.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace quenlark {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// QEMU locks one byte per permission from offset 100 and one per shared
+// permission from offset 200; a QEMU that opens the image holds some of them.
+constexpr off_t kQemuLockStart = 100;
+constexpr off_t kQemuLockLength = 200;
+// Ours lies beyond them.
+constexpr off_t kQuenlarkLockByte = 400;
+
+std::string inUseSentence(const fs::path& image, const std::string& holder) {
+    return "The disk image " + image.string() + " is in use by another program (" + holder +
+           "); close it first.";
+}
+
+std::string processName(pid_t pid) {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
+    return ec ? "process " + std::to_string(pid)
+              : exe.filename().string() + ", process " + std::to_string(pid);
+}
+
+bool isReadOnlyView(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+    const std::string commandLine((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    return commandLine.find(kReadOnlyViewMarker) != std::string::npos;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::optional<pid_t> processWithFileOpen(const struct stat& image, const std::set<pid_t>& ignored) {
+    std::error_code ec;
+    for (fs::directory_iterator proc("/proc", ec), end; !ec && proc != end; proc.increment(ec)) {
+        const std::string name = proc->path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(name));
+        if (pid == ::getpid() || ignored.count(pid))
+            continue;
+        std::error_code fdError;
+        for (fs::directory_iterator fd(proc->path() / "fd", fdError), fdEnd;
+             !fdError && fd != fdEnd; fd.increment(fdError)) {
+            struct stat info {};
+            if (::stat(fd->path().c_str(), &info) == 0 && sameFile(info, image) &&
+                !isReadOnlyView(pid))
+                return pid;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> whyImageIsReadOnly(const fs::path& image) {
+    struct stat info {};
+    if (::stat(image.c_str(), &info) != 0)
+        return "The disk image " + image.string() + " cannot be read (" + std::strerror(errno) +
+               ").";
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return "The disk image " + image.string() +
+               " is read-only, so its logos can be looked at but not changed.";
+    if (::access(image.c_str(), W_OK) != 0)
+        return "The disk image " + image.string() +
+               (errno == EROFS ? " lies on a read-only file system"
+                               : " may not be written by this user") +
+               ", so its logos can be looked at but not changed.";
+    return std::nullopt;
+}
+
+std::optional<std::string> whyImageIsInUse(const fs::path& image, const std::set<pid_t>& ignored) {
+    const int fd = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return "The disk image " + image.string() + " cannot be read (" + std::strerror(errno) +
+               ").";
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kQemuLockStart;
+    lock.l_len = kQemuLockLength;
+    const bool asked = ::fcntl(fd, F_OFD_GETLK, &lock) == 0;
+    struct stat info {};
+    const bool stated = ::fstat(fd, &info) == 0;
+    ::close(fd);
+    if (asked && lock.l_type != F_UNLCK)
+        return inUseSentence(image, "an emulator holds its lock");
+    if (!stated)
+        return "The disk image " + image.string() + " cannot be read.";
+    if (auto pid = processWithFileOpen(info, ignored))
+        return inUseSentence(image, processName(*pid) + " has it open; an emulator?");
+    return std::nullopt;
+}
+
+ImageChangeLock::ImageChangeLock(const fs::path& image)
+    : fd_(::open(image.c_str(), O_RDWR | O_CLOEXEC)) {
+    if (fd_ < 0) {
+        failure_ = "The disk image " + image.string() + " cannot be opened for writing (" +
+                   std::strerror(errno) + ").";
+        return;
+    }
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kQuenlarkLockByte;
+    lock.l_len = 1;
+    held_ = ::fcntl(fd_, F_OFD_SETLK, &lock) == 0;
+    if (!held_)
+        failure_ = "The disk image " + image.string() +
+                   " is being changed by another Quenlark; try again when it has finished.";
+}
+
+ImageChangeLock::~ImageChangeLock() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+}  // namespace quenlark

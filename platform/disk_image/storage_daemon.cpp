@@ -1,0 +1,199 @@
+#include "storage_daemon.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "image_guard.h"
+
+namespace quenlark {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kStartTimeout = 10s;
+constexpr auto kStopTimeout = 20s;  // a clean stop flushes the overlay
+
+fs::path exportPathIn(const fs::path& folder) {
+    return folder / "export";
+}
+fs::path pidFileIn(const fs::path& folder) {
+    return folder / "daemon.pid";
+}
+fs::path logFileIn(const fs::path& folder) {
+    return folder / "daemon.log";
+}
+
+std::string jsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += static_cast<char>(c);
+        } else if (c < 0x20) {
+            static const char* hex = "0123456789abcdef";
+            quoted += "\\u00";
+            quoted += hex[c >> 4];
+            quoted += hex[c & 15];
+        } else {
+            quoted += static_cast<char>(c);
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string readAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Whether a FUSE file system is mounted on `mountPoint`: a live one is on a
+// device of its own, a dead one answers "not connected".
+bool isMounted(const fs::path& mountPoint) {
+    struct stat point {
+    }, folder{};
+    if (::stat(mountPoint.c_str(), &point) != 0)
+        return errno == ENOTCONN;
+    if (::stat(mountPoint.parent_path().c_str(), &folder) != 0)
+        return false;
+    return point.st_dev != folder.st_dev;
+}
+
+bool isRunningDaemonOf(pid_t pid, const fs::path& folder) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    const std::string commandLine = readAll(proc + "/cmdline");
+    if (commandLine.find("qemu-storage-daemon") == std::string::npos ||
+        commandLine.find(exportPathIn(folder).string()) == std::string::npos)
+        return false;
+    // A zombie has ended; its parent only has not collected it.
+    const std::string stat = readAll(proc + "/stat");
+    const auto close = stat.rfind(')');
+    return close == std::string::npos || stat.substr(close + 2, 1) != "Z";
+}
+
+void unmount(const ToolEnvironment& environment, const fs::path& mountPoint) {
+    if (isMounted(mountPoint))
+        runTool(environment, "fusermount3", {"-u", "-z", mountPoint.string()}, 10s);
+}
+
+std::string lastLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    const auto start = text.rfind('\n');
+    return start == std::string::npos ? text : text.substr(start + 1);
+}
+
+std::vector<std::string> daemonArguments(const fs::path& folder, const ExportRequest& request) {
+    // A read-only view takes no lock: it must neither keep a writer out nor
+    // look like an emulator to the check before a change.
+    const std::string readOnly = request.writable ? "" : ",\"read-only\":true,\"force-share\":true";
+    const std::string unlocked = request.writable ? "" : ",\"locking\":\"off\"";
+    const std::string top = request.writable ? "quenlark-change" : kReadOnlyViewMarker;
+    std::vector<std::string> arguments{
+        "--blockdev",
+        "{\"driver\":\"file\",\"node-name\":\"image-file\",\"filename\":" +
+            jsonString(request.image.string()) + readOnly + unlocked + "}",
+        "--blockdev",
+        "{\"driver\":" + jsonString(request.format) +
+            ",\"node-name\":\"image-format\",\"file\":\"image-file\"" + readOnly + "}"};
+    std::string exported = "image-format";
+    if (request.offset) {
+        arguments.push_back("--blockdev");
+        arguments.push_back(
+            "{\"driver\":\"raw\",\"node-name\":\"partition\",\"file\":" + jsonString(exported) +
+            ",\"offset\":" + std::to_string(*request.offset) +
+            ",\"size\":" + std::to_string(request.size.value_or(0)) + readOnly + "}");
+        exported = "partition";
+    }
+    arguments.push_back("--export");
+    arguments.push_back("{\"type\":\"fuse\",\"id\":" + jsonString(top) +
+                        ",\"node-name\":" + jsonString(exported) +
+                        ",\"mountpoint\":" + jsonString(exportPathIn(folder).string()) +
+                        ",\"writable\":" + (request.writable ? "true" : "false") + "}");
+    arguments.push_back("--pidfile");
+    arguments.push_back(pidFileIn(folder).string());
+    return arguments;
+}
+
+}  // namespace
+
+std::variant<std::unique_ptr<StorageDaemon>, std::string> StorageDaemon::start(
+    const ToolEnvironment& environment, const fs::path& folder, const ExportRequest& request) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    cleanUpStaleExport(environment, folder);
+    const fs::path mountPoint = exportPathIn(folder);
+    if (!fs::exists(mountPoint, ec))
+        std::ofstream(mountPoint).close();
+    const auto pid = startTool(environment, "qemu-storage-daemon", daemonArguments(folder, request),
+                               logFileIn(folder));
+    if (!pid)
+        return missingToolSentence("qemu-storage-daemon");
+    std::unique_ptr<StorageDaemon> daemon(new StorageDaemon(environment, folder, *pid));
+
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (!isMounted(mountPoint)) {
+        if (auto code = waitForTool(*pid, 2ms)) {
+            daemon->running_ = false;
+            const std::string said = lastLine(readAll(logFileIn(folder)));
+            return "qemu-storage-daemon could not show the disk image" +
+                   (said.empty() ? std::string(".") : ": " + said);
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            return std::string(
+                "qemu-storage-daemon did not show the disk image in time (is /dev/fuse usable?).");
+    }
+    return daemon;
+}
+
+StorageDaemon::StorageDaemon(const ToolEnvironment& environment, fs::path folder, pid_t pid)
+    : environment_(environment),
+      folder_(std::move(folder)),
+      exportFile_(exportPathIn(folder_)),
+      pid_(pid) {}
+
+StorageDaemon::~StorageDaemon() {
+    stop();
+}
+
+bool StorageDaemon::stop() {
+    if (!running_)
+        return false;
+    running_ = false;
+    ::kill(pid_, SIGTERM);
+    auto code = waitForTool(pid_, kStopTimeout);
+    if (!code) {
+        ::kill(pid_, SIGKILL);
+        waitForTool(pid_, kStopTimeout);
+    }
+    const bool clean = code && *code == 0 && !isMounted(exportFile_);
+    unmount(environment_, exportFile_);
+    std::error_code ec;
+    fs::remove(pidFileIn(folder_), ec);
+    return clean;
+}
+
+void cleanUpStaleExport(const ToolEnvironment& environment, const fs::path& folder) {
+    std::ifstream pidFile(pidFileIn(folder));
+    pid_t pid = 0;
+    if (pidFile >> pid && pid > 0 && isRunningDaemonOf(pid, folder)) {
+        ::kill(pid, SIGTERM);
+        for (int i = 0; i < 2000 && isRunningDaemonOf(pid, folder); ++i)
+            std::this_thread::sleep_for(5ms);
+        if (isRunningDaemonOf(pid, folder))
+            ::kill(pid, SIGKILL);
+        for (int i = 0; i < 200 && isRunningDaemonOf(pid, folder); ++i)
+            std::this_thread::sleep_for(5ms);
+    }
+    unmount(environment, exportPathIn(folder));
+    std::error_code ec;
+    fs::remove(pidFileIn(folder), ec);
+}
+
+}  // namespace quenlark

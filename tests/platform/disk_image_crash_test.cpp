@@ -1,0 +1,114 @@
+// A change to a disk image killed at any moment, by SIGKILL at each of its
+// steps or from outside at random times, with every program it started:
+// after the next open the image is clean and holds the old or the new logo,
+// never a mix, and nothing of the killed run is left mounted or running.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <thread>
+
+#include "disk_image_fixture.h"
+
+namespace quenlark {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing;
+
+// Runs the helper in a process group of its own; its wait status, after
+// killing the whole group `killAfter` into the run when given.
+int runHelper(const std::vector<std::string>& arguments,
+              std::optional<std::chrono::microseconds> killAfter) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        std::vector<char*> argv{const_cast<char*>(IMAGE_CHANGE_HELPER)};
+        for (const auto& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(IMAGE_CHANGE_HELPER, argv.data());
+        ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+    if (killAfter) {
+        std::this_thread::sleep_for(*killAfter);
+        ::kill(-pid, SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+// A mount, or a process of ours (the test's own aside), that names `folder`.
+bool anythingLeftIn(const fs::path& folder) {
+    std::ifstream mounts("/proc/mounts");
+    std::string line;
+    while (std::getline(mounts, line))
+        if (line.find(folder.string()) != std::string::npos)
+            return true;
+    for (const auto& process : fs::directory_iterator("/proc")) {
+        std::ifstream in(process.path() / "cmdline", std::ios::binary);
+        const std::string commandLine((std::istreambuf_iterator<char>(in)),
+                                      std::istreambuf_iterator<char>());
+        if (commandLine.find(folder.string()) != std::string::npos &&
+            process.path().filename() != std::to_string(::getpid()))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(DiskImageTest, KilledAnywhereLeavesTheOldOrTheNewLogo) {
+    const std::vector<std::string> steps{"checked",  "overlay made",    "exported",
+                                         "written",  "checked by fsck", "export stopped",
+                                         "recorded", "committed",       "finished"};
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    int round = 0;
+    for (ImageFormat format : {ImageFormat::Raw, ImageFormat::Qcow2}) {
+        SCOPED_TRACE(qemuFormatName(format) + ", seed " + std::to_string(seed));
+        MadeImage image = maker.makeRaw("crash.img", windowsRecipe());
+        if (format != ImageFormat::Raw)
+            image = maker.convert(image, format, "crash.qcow2");
+        std::string installed = logoBytes("old wait");
+
+        // Each step, then random moments over the whole change.
+        for (std::size_t kill = 0; kill < steps.size() + 6; ++kill) {
+            const bool atStep = kill < steps.size();
+            const std::string step = atStep ? steps[kill] : "-";
+            SCOPED_TRACE(atStep ? "killed at " + step : "killed at random");
+            const std::string next = logoBytes("round " + std::to_string(++round));
+            const fs::path source = drive.tools() / "next.bmp";
+            TempDrive::put(source, next);
+
+            const auto delay =
+                std::chrono::microseconds(std::uniform_int_distribution<int>(0, 300000)(random));
+            const int status =
+                runHelper({image.file.string(), workFolder().string(), source.string(), step},
+                          atStep ? std::nullopt : std::optional(delay));
+            if (atStep) {
+                ASSERT_TRUE(WIFSIGNALED(status)) << "not killed at " << step;
+            }
+
+            // The next open finishes or drops what the killed run left.
+            ASSERT_TRUE(open(image));
+            const auto now = maker.readFile(image, "WINDOWS/LOGOW.SYS");
+            if (atStep) {
+                // From "recorded" on, the verified change is finished by the open.
+                EXPECT_EQ(brief(now), brief(kill >= 6 ? next : installed));
+            } else {
+                EXPECT_TRUE(now == installed || now == next) << brief(now);
+            }
+            installed = now.value_or("");
+            EXPECT_EQ(maker.fsckFindings(image), "");
+            EXPECT_FALSE(anythingLeftIn(workFolder()));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quenlark

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "disk_image.h"
+#include "image_file_system.h"
+#include "image_maker.h"
+#include "temp_drive.h"
+
+namespace quenlark::testing {
+
+// Images made in a temporary folder beside a host drive whose TOOLS folder
+// the program starts from, so that BACKUP and ORIGINAL stay on the host.
+class DiskImageTest : public ::testing::Test {
+  protected:
+    DiskImageTest() : maker(drive.root().parent_path() / "images") {}
+
+    // Logos as Windows 98 has them, and the folder that says it is Windows.
+    static ImageRecipe windowsRecipe(int fatBits = 16,
+                                     PartitionLayout layout = PartitionLayout::Primary) {
+        ImageRecipe recipe;
+        recipe.fatBits = fatBits;
+        recipe.layout = layout;
+        recipe.files = {{"LOGO.SYS", logoBytes("old start")},
+                        {"WINDOWS/LOGOW.SYS", logoBytes("old wait")},
+                        {"WINDOWS/LOGOS.SYS", logoBytes("old shut")},
+                        {"WINDOWS/WIN.COM", "MZ"}};
+        return recipe;
+    }
+
+    std::filesystem::path workFolder() const { return drive.root().parent_path() / "work"; }
+
+    // Opens the image, failing the test with the refusal when it is refused.
+    std::unique_ptr<DiskImage> open(const MadeImage& image, std::optional<int> partition = {}) {
+        auto opened = DiskImage::open({image.file, partition, workFolder()});
+        if (auto* why = std::get_if<std::string>(&opened)) {
+            ADD_FAILURE() << "refused: " << *why;
+            return nullptr;
+        }
+        return std::move(std::get<std::unique_ptr<DiskImage>>(opened));
+    }
+
+    // The sentence an image is refused with, or "opened".
+    std::string refusal(const std::filesystem::path& image, std::optional<int> partition = {}) {
+        auto opened = DiskImage::open({image, partition, workFolder()});
+        if (auto* why = std::get_if<std::string>(&opened))
+            return *why;
+        return "opened";
+    }
+
+    // The Windows form of a host path: Z: is the host's root.
+    static std::string onHost(const std::filesystem::path& path) {
+        return DriveMap().toWindows(path);
+    }
+
+    TempDrive drive;
+    ImageMaker maker;
+};
+
+// A file's content in short: a stand-in logo by its tag and length.
+inline std::string brief(const std::optional<std::string>& content) {
+    if (!content)
+        return "<missing>";
+    if (content->rfind("BM", 0) != 0 || content->size() < 1000)
+        return *content;
+    return content->substr(0, content->find('.', 2)) + " [" + std::to_string(content->size()) +
+           " bytes]";
+}
+
+// Whether `text` contains `part`, shown in full when it does not.
+inline ::testing::AssertionResult mentions(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << '"' << text << "\" does not mention \"" << part << '"';
+}
+
+}  // namespace quenlark::testing

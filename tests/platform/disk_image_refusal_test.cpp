@@ -1,0 +1,207 @@
+// What the disk image layer refuses, always with a sentence and with the
+// image's bytes as they were.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "disk_image_fixture.h"
+#include "image_guard.h"
+
+namespace quenlark {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing;
+using namespace std::chrono_literals;
+
+void overwrite(const fs::path& file, std::uint64_t offset, const std::string& bytes) {
+    std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST_F(DiskImageTest, RefusesToOpenWhatItCannotReadRight) {
+    const auto raw = maker.makeRaw("disk.img", windowsRecipe());
+    auto vhd = maker.convert(raw, ImageFormat::DynamicVhd, "diff.vhd");
+    const auto vhdSize = fs::file_size(vhd.file);
+    overwrite(vhd.file, vhdSize - 512 + 60, std::string("\0\0\0\4", 4));
+    overwrite(vhd.file, 60, std::string("\0\0\0\4", 4));
+    auto vdi = maker.convert(raw, ImageFormat::DynamicVdi, "diff.vdi");
+    overwrite(vdi.file, 0x4c, std::string("\4\0\0\0", 4));
+    const auto truncated = maker.makeRaw("truncated.img", windowsRecipe());
+    fs::resize_file(truncated.file, 4 * 1024 * 1024);
+    const auto unformatted = maker.makeRaw("nofat.img", windowsRecipe());
+    overwrite(unformatted.file, unformatted.offset, std::string(512, '\0'));
+    const auto logical = maker.makeRaw("logical.img", windowsRecipe(16, PartitionLayout::Logical));
+    const auto bare = maker.makeRaw("bare.img", windowsRecipe(12, PartitionLayout::Bare));
+    const fs::path split = raw.file.parent_path() / "split.vmdk";
+    TempDrive::put(split,
+                   "# Disk DescriptorFile\nversion=1\ncreateType=\"twoGbMaxExtentSparse\"\n");
+
+    const std::vector<std::tuple<fs::path, std::optional<int>, std::string>> cases{
+        {vhd.file, {}, "differencing VHD"},
+        {vdi.file, {}, "differencing VDI"},
+        {truncated.file, {}, "shorter than its partition table says"},
+        {unformatted.file, {}, "has no FAT partition"},
+        {unformatted.file, 1, "holds no FAT file system"},
+        {raw.file, 3, "has no partition 3 (it has 1)"},
+        {logical.file, 2, "extended partition"},
+        {bare.file, 1, "has no partition table"},
+        {split, {}, "several files"},
+        {raw.file.parent_path() / "missing.img", {}, "cannot be read"},
+    };
+    for (const auto& [file, partition, expected] : cases) {
+        const std::string before = fileContent(file);
+        EXPECT_TRUE(mentions(refusal(file, partition), expected));
+        EXPECT_TRUE(fileContent(file) == before) << file;
+    }
+}
+
+class ImageChangeRefusal : public DiskImageTest {
+  protected:
+    void SetUp() override {
+        image = maker.makeRaw("disk.img", windowsRecipe());
+        disk = open(image);
+        ASSERT_TRUE(disk);
+        files = std::make_unique<ImageFileSystem>(*disk, DriveMap(), onHost(drive.tools()));
+        TempDrive::put(drive.tools() / "new.bmp", logoBytes("new"));
+    }
+
+    // The swap's copy is refused for `reason`, and the image is as it was.
+    void expectRefused(const std::string& reason) {
+        const std::string before = fileContent(image.file);
+        EXPECT_FALSE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS"));
+        EXPECT_TRUE(mentions(files->lastFailure(), reason));
+        EXPECT_TRUE(fileContent(image.file) == before);
+        EXPECT_EQ(brief(files->readFile("C:\\WINDOWS\\LOGOW.SYS", 1 << 20)),
+                  brief(logoBytes("old wait")));
+    }
+
+    MadeImage image;
+    std::unique_ptr<DiskImage> disk;
+    std::unique_ptr<ImageFileSystem> files;
+};
+
+TEST_F(ImageChangeRefusal, ReadOnlyFile) {
+    fs::permissions(image.file, fs::perms::owner_read | fs::perms::group_read);
+    disk = open(image);
+    files = std::make_unique<ImageFileSystem>(*disk, DriveMap(), onHost(drive.tools()));
+    EXPECT_FALSE(disk->changesPossible());
+    EXPECT_TRUE(mentions(disk->whyReadOnly().value_or(""), "read-only"));
+    expectRefused("is read-only");
+}
+
+TEST_F(ImageChangeRefusal, HeldByAnEmulatorOrAnotherProgram) {
+    const auto daemon = startTool(
+        maker.environment(), "qemu-storage-daemon",
+        {"--blockdev",
+         "{\"driver\":\"file\",\"node-name\":\"f\",\"filename\":\"" + image.file.string() + "\"}",
+         "--nbd-server",
+         "addr.type=unix,addr.path=" + (drive.root().parent_path() / "nbd").string(), "--export",
+         "type=nbd,id=e,node-name=f,writable=on"},
+        drive.root().parent_path() / "emulator.log");
+    ASSERT_TRUE(daemon);
+    for (int i = 0; i < 500 && !whyImageIsInUse(image.file, {}); ++i)
+        std::this_thread::sleep_for(10ms);
+    expectRefused("an emulator holds its lock");
+    ::kill(*daemon, SIGTERM);
+    waitForTool(*daemon, 10s);
+
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        std::ifstream held(image.file);
+        ::pause();
+        ::_exit(0);
+    }
+    std::this_thread::sleep_for(100ms);
+    expectRefused("has it open");
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+
+    {
+        ImageChangeLock otherQuenlark(image.file);
+        ASSERT_TRUE(otherQuenlark.held());
+        expectRefused("being changed by another Quenlark");
+    }
+    EXPECT_TRUE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS")) << files->lastFailure();
+}
+
+// FATs that differ: fsck.fat finds them after the change, which is dropped.
+TEST_F(ImageChangeRefusal, DamagedFileSystem) {
+    const std::string volume = image.file.string() + "@@" + std::to_string(image.offset);
+    const std::string info = maker.run("minfo", {"-i", volume, "::"});
+    std::smatch reserved, perFat;
+    ASSERT_TRUE(
+        std::regex_search(info, reserved, std::regex(R"(reserved \(boot\) sectors: (\d+))")));
+    ASSERT_TRUE(std::regex_search(info, perFat, std::regex(R"(sectors per fat: (\d+))")));
+    const auto secondFat = (std::stoull(reserved[1]) + std::stoull(perFat[1])) * 512;
+    overwrite(image.file, image.offset + secondFat + 4000, "\xff\xff");
+    expectRefused("fsck.fat found errors");
+}
+
+// A folder of programs that stands for PATH while it lives: the disk tools,
+// some missing, some replaced by scripts that misbehave.
+class ToolFolder {
+  public:
+    explicit ToolFolder(const fs::path& folder) : folder_(folder), path_(::getenv("PATH")) {
+        fs::create_directories(folder_);
+        for (const char* tool : {"mdir", "mcopy", "mattrib", "mdel", "mmove", "mmd", "qemu-img",
+                                 "qemu-storage-daemon", "fusermount3"})
+            fs::create_symlink(fs::path("/usr/bin") / tool, folder_ / tool);
+        fs::create_symlink("/usr/sbin/fsck.fat", folder_ / "fsck.fat");
+        ::setenv("PATH", folder_.c_str(), 1);
+    }
+    ~ToolFolder() { ::setenv("PATH", path_.c_str(), 1); }
+    void remove(const std::string& tool) { fs::remove(folder_ / tool); }
+    void replace(const std::string& tool, const std::string& script) {
+        remove(tool);
+        TempDrive::put(folder_ / tool, "#!/bin/sh\n" + script + "\n");
+        fs::permissions(folder_ / tool, fs::perms::owner_all);
+    }
+
+  private:
+    fs::path folder_;
+    std::string path_;
+};
+
+TEST_F(ImageChangeRefusal, ToolsThatAreMissingOrFail) {
+    ToolFolder tools(drive.root().parent_path() / "bin");
+    tools.remove("qemu-img");
+    expectRefused("install the Debian package qemu-utils");
+    tools.replace("qemu-img", "exec /usr/bin/qemu-img \"$@\"");
+    tools.remove("qemu-storage-daemon");
+    expectRefused("install the Debian package qemu-system-common");
+    EXPECT_TRUE(mentions(refusal(maker.convert(image, ImageFormat::Qcow2, "disk.qcow2").file),
+                         "qemu-system-common"));
+    tools.replace("qemu-storage-daemon", "exec /usr/bin/qemu-storage-daemon \"$@\"");
+
+    // What mcopy reads back is not what it wrote.
+    tools.replace("mcopy",
+                  "case \"$*\" in *' -') /usr/bin/mcopy \"$@\" | sed s/BM/XM/ ;;"
+                  " *) exec /usr/bin/mcopy \"$@\" ;; esac");
+    const std::string before = fileContent(image.file);
+    EXPECT_FALSE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS"));
+    EXPECT_TRUE(mentions(files->lastFailure(), "differs from what was written"));
+    EXPECT_TRUE(fileContent(image.file) == before);
+    tools.replace("mcopy", "exec /usr/bin/mcopy \"$@\"");
+
+    // A commit that fails is kept, and finished by the next open that can.
+    tools.replace("qemu-img", "[ \"$1\" = commit ] && exit 1; exec /usr/bin/qemu-img \"$@\"");
+    expectRefused("finished the next time the image is opened");
+    tools.replace("qemu-img", "exec /usr/bin/qemu-img \"$@\"");
+    disk.reset();
+    fs::permissions(image.file, fs::perms::owner_read);
+    EXPECT_TRUE(mentions(refusal(image.file), "cut short and cannot be finished"));
+    fs::permissions(image.file, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(open(image));
+    EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("new")));
+    EXPECT_EQ(maker.fsckFindings(image), "");
+}
+
+}  // namespace
+}  // namespace quenlark

@@ -1,0 +1,189 @@
+#include "image_maker.h"
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+namespace quenlark::testing {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::uint64_t kSector = 512;
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+void writeFile(const fs::path& file, const std::string& content) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+std::string partitionType(int fatBits) {
+    return fatBits == 12 ? "1" : fatBits == 16 ? "6" : "c";
+}
+
+}  // namespace
+
+std::string fileContent(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+ImageMaker::ImageMaker(fs::path folder)
+    : folder_(std::move(folder)), environment_(folder_, folder_ / "mtoolsrc") {
+    fs::create_directories(folder_);
+    writeFile(folder_ / "mtoolsrc", "MTOOLS_NO_VFAT=0\n");
+}
+
+std::string ImageMaker::run(const std::string& program, const std::vector<std::string>& arguments,
+                            const fs::path& input) {
+    const auto result = runTool(environment_, program, arguments, 120s, input);
+    if (!result.exitedCleanly()) {
+        std::string command = program;
+        for (const auto& a : arguments)
+            command += " " + a;
+        throw std::runtime_error(command + ": " + result.err + result.out);
+    }
+    return result.out;
+}
+
+MadeImage ImageMaker::makeRaw(const std::string& name, const ImageRecipe& recipe) {
+    MadeImage made;
+    made.file = folder_ / name;
+    const std::uint64_t megabytes =
+        recipe.megabytes ? recipe.megabytes : (recipe.fatBits == 32 ? 40 : 8);
+    fs::remove(made.file);
+    writeFile(made.file, {});
+    fs::resize_file(made.file, megabytes * kMiB);
+
+    const std::string type = partitionType(recipe.fatBits);
+    if (recipe.layout == PartitionLayout::Bare) {
+        made.partition = 0;
+        made.size = megabytes * kMiB;
+    } else {
+        const fs::path script = folder_ / "sfdisk.script";
+        if (recipe.layout == PartitionLayout::Primary)
+            writeFile(script, "label: dos\nstart=63, type=" + type + "\n");
+        else
+            writeFile(script,
+                      "label: dos\nstart=63, size=4096, type=1\nstart=4159, type=5\n"
+                      "type=" +
+                          type + "\n");
+        run("sfdisk", {"-q", made.file.string()}, script);
+        made.partition = recipe.layout == PartitionLayout::Primary ? 1 : 5;
+        // "disk.img5 : start=        4222, size=       12162, type=e"
+        const std::string dump = run("sfdisk", {"-d", made.file.string()});
+        const std::regex line(made.file.filename().string() + std::to_string(made.partition) +
+                              R"( : start=\s*(\d+), size=\s*(\d+))");
+        std::smatch match;
+        if (!std::regex_search(dump, match, line))
+            throw std::runtime_error("no partition in: " + dump);
+        made.offset = std::stoull(match[1]) * kSector;
+        made.size = std::stoull(match[2]) * kSector;
+        if (recipe.layout == PartitionLayout::Logical)
+            run("mkfs.fat",
+                {"-F", "12", "-n", "DATA", "--offset", "63", made.file.string(), "2048"});
+    }
+    std::vector<std::string> mkfs{
+        "-F", std::to_string(recipe.fatBits), "-n", recipe.label, "-i", recipe.serial};
+    // One sector a cluster: enough clusters for FAT16 and FAT32 on a small disk.
+    if (recipe.fatBits != 12 && megabytes <= 64)
+        mkfs.insert(mkfs.end(), {"-s", "1"});
+    if (made.partition != 0)
+        mkfs.insert(mkfs.end(), {"--offset", std::to_string(made.offset / kSector)});
+    mkfs.push_back(made.file.string());
+    mkfs.push_back(std::to_string(made.size / 1024));
+    run("mkfs.fat", mkfs);
+
+    const std::string volume =
+        made.offset ? made.file.string() + "@@" + std::to_string(made.offset) : made.file.string();
+    std::set<std::string> folders;
+    for (const auto& [path, content] : recipe.files) {
+        for (auto slash = path.find('/'); slash != std::string::npos;
+             slash = path.find('/', slash + 1)) {
+            const std::string folder = path.substr(0, slash);
+            if (folders.insert(folder).second)
+                run("mmd", {"-i", volume, "::/" + folder});
+        }
+        const fs::path staged = folder_ / "staged";
+        writeFile(staged, content);
+        run("mcopy", {"-i", volume, "-o", staged.string(), "::/" + path});
+        if (recipe.protectedFiles.count(path))
+            run("mattrib", {"-i", volume, "+h", "+s", "+r", "::/" + path});
+    }
+    return made;
+}
+
+MadeImage ImageMaker::convert(const MadeImage& raw, ImageFormat format, const std::string& name) {
+    MadeImage made = raw;
+    made.format = format;
+    made.file = folder_ / name;
+    std::vector<std::string> arguments{"convert", "-f", "raw", "-O", qemuFormatName(format)};
+    switch (format) {
+        case ImageFormat::FixedVhd:
+            arguments.insert(arguments.end(), {"-o", "subformat=fixed,force_size=on"});
+            break;
+        case ImageFormat::DynamicVhd:
+            arguments.insert(arguments.end(), {"-o", "subformat=dynamic,force_size=on"});
+            break;
+        case ImageFormat::FixedVdi:
+            arguments.insert(arguments.end(), {"-o", "static=on"});
+            break;
+        default:
+            break;
+    }
+    arguments.push_back(raw.file.string());
+    arguments.push_back(made.file.string());
+    fs::remove(made.file);
+    run("qemu-img", arguments);
+    return made;
+}
+
+fs::path ImageMaker::rawCopy(const MadeImage& image) {
+    const fs::path copy = folder_ / ("look-" + std::to_string(++scratchCount_) + ".raw");
+    run("qemu-img", {"convert", "-U", "-f", qemuFormatName(image.format), "-O", "raw",
+                     image.file.string(), copy.string()});
+    return copy;
+}
+
+std::optional<std::string> ImageMaker::readFile(const MadeImage& image, const std::string& path) {
+    const fs::path copy = rawCopy(image);
+    const std::string volume =
+        image.offset ? copy.string() + "@@" + std::to_string(image.offset) : copy.string();
+    const auto result = runTool(environment_, "mcopy", {"-i", volume, "::/" + path, "-"}, 60s);
+    fs::remove(copy);
+    if (!result.exitedCleanly() || !result.err.empty())
+        return std::nullopt;
+    return result.out;
+}
+
+std::string ImageMaker::fsckFindings(const MadeImage& image) {
+    const fs::path copy = rawCopy(image);
+    const fs::path volume = folder_ / "volume.fat";
+    {
+        std::ifstream in(copy, std::ios::binary);
+        std::ofstream out(volume, std::ios::binary | std::ios::trunc);
+        in.seekg(static_cast<std::streamoff>(image.offset));
+        std::vector<char> buffer(kMiB);
+        for (std::uint64_t left = image.size; left > 0;) {
+            const auto chunk = static_cast<std::streamsize>(std::min<std::uint64_t>(left, kMiB));
+            in.read(buffer.data(), chunk);
+            out.write(buffer.data(), in.gcount());
+            if (in.gcount() != chunk)
+                break;
+            left -= static_cast<std::uint64_t>(chunk);
+        }
+    }
+    fs::remove(copy);
+    const auto result = runTool(environment_, "fsck.fat", {"-n", volume.string()}, 60s);
+    fs::remove(volume);
+    if (result.exitedCleanly())
+        return {};
+    return "fsck.fat exit " + std::to_string(result.exitCode) + ": " + result.out + result.err;
+}
+
+}  // namespace quenlark::testing
