@@ -58,7 +58,7 @@ TEST_F(DiskImageTest, EachFormatAndFatTypeRoundTripsThroughTheLogoStore) {
         ImageWindowsDirectory windows(*disk);
         ScriptedUser user(files);
         LogoStore store(files, windows, user, disk->notice());
-        ASSERT_TRUE(store.Form_Load());
+        ASSERT_TRUE(store.startUp());
         EXPECT_EQ(brief(TempDrive::read(drive.tools() / "ORIGINAL" / "logow.ori")),
                   brief(logoBytes("old wait")));
         EXPECT_EQ(files.readFirstLine("C:\\WINDOWS\\QUENLARK.INI"),
@@ -67,7 +67,7 @@ TEST_F(DiskImageTest, EachFormatAndFatTypeRoundTripsThroughTheLogoStore) {
 
         user.chosenFiles = {onHost(newLogo)};
         user.answers = {Answer::Yes};
-        store.Command4_Click();
+        store.onSwap(Slot::Wait);
         EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("new wait")))
             << files.lastFailure();
         EXPECT_EQ(brief(files.readFile("c:\\windows\\logow.sys", 1 << 20)),
@@ -75,16 +75,16 @@ TEST_F(DiskImageTest, EachFormatAndFatTypeRoundTripsThroughTheLogoStore) {
         EXPECT_EQ(brief(TempDrive::read(drive.tools() / "BACKUP" / "logow.qnk")),
                   brief(logoBytes("old wait")));
 
-        store.Command6_Click();
+        store.onBackUp(Slot::Wait);
         EXPECT_EQ(brief(TempDrive::read(drive.tools() / "BACKUP" / "logow.qnk")),
                   brief(logoBytes("new wait")));
         TempDrive::put(drive.tools() / "BACKUP" / "logow.qnk", logoBytes("backup"));
         user.answers = {Answer::No};
-        store.Command5_Click();
+        store.onRestore(Slot::Wait);
         EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("backup")));
 
         user.answers = {Answer::Yes, Answer::No};
-        store.rest_ori_Click();
+        store.restoreOriginals();
         EXPECT_EQ(user.status(), "All original logos have been successfully restored.");
         EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("old wait")));
         EXPECT_EQ(brief(maker.readFile(image, "LOGO.SYS")), brief(logoBytes("old start")));
