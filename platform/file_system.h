@@ -48,6 +48,11 @@ class FileSystem {
 
     // Fails, changing nothing, when the folder does not exist.
     virtual bool setCurrentDirectory(const std::string& path) = 0;
+
+    // Why the last operation failed, as a sentence for the user, where the
+    // file system knows more than its result tells (a disk image that an
+    // emulator holds, or that is read-only); empty where it does not.
+    virtual std::string lastFailure() const { return {}; }
 };
 
 }  // namespace quenlark

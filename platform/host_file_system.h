@@ -4,21 +4,22 @@
 
 #include "drive_map.h"
 #include "file_system.h"
+#include "host_paths.h"
 
 namespace quenlark {
 
 // The file system on the host, reached through a drive map. The current
 // directory is kept here, not by chdir, so the process's own stays put.
-class HostFileSystem : public FileSystem {
+class HostFileSystem : public FileSystem, public HostPaths {
   public:
     // Starts in `currentDirectory`, by default the process's working directory
     // in Windows form.
     explicit HostFileSystem(DriveMap drives, std::string currentDirectory = {});
 
-    const DriveMap& drives() const { return drives_; }
+    const DriveMap& drives() const override { return drives_; }
 
     // The host file that a Windows path names (case-insensitive lookup).
-    std::optional<std::filesystem::path> hostPath(const std::string& windowsPath) const;
+    std::optional<std::filesystem::path> hostPath(const std::string& windowsPath) const override;
 
     bool copyFile(const std::string& from, const std::string& to) override;
     bool fileExists(const std::string& path) override;

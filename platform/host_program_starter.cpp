@@ -29,14 +29,14 @@ bool isNotepad(const std::string& program) {
     return sameNameIgnoringCase(name, "notepad.exe") || sameNameIgnoringCase(name, "notepad");
 }
 
-HostProgramStarter::HostProgramStarter(const HostFileSystem& files, std::string textViewer)
-    : files_(files), textViewer_(std::move(textViewer)) {}
+HostProgramStarter::HostProgramStarter(const HostPaths& paths, std::string textViewer)
+    : paths_(paths), textViewer_(std::move(textViewer)) {}
 
 bool HostProgramStarter::start(const std::string& commandLine) {
     for (const auto& split : commandLineSplits(commandLine)) {
         if (isNotepad(split.program))
             return openInTextViewer(split.arguments);
-        auto program = files_.hostPath(split.program);
+        auto program = paths_.hostPath(split.program);
         if (program && isRegularFile(*program))
             return runHostProgram(*program, split.arguments);
     }
@@ -47,7 +47,7 @@ bool HostProgramStarter::openInTextViewer(const std::string& arguments) {
     std::string argument = wholeArgument(arguments);
     if (argument.empty())
         return false;
-    auto file = files_.hostPath(argument);
+    auto file = paths_.hostPath(argument);
     if (!file)
         return false;
     return spawnDetached(textViewer_, {file->string()}).has_value();
@@ -60,7 +60,7 @@ bool HostProgramStarter::runHostProgram(const fs::path& program, const std::stri
         // A Windows path on a mapped drive means a file the host program can
         // only find by its host path; any other text goes as it is.
         auto parsed = parseWindowsPath(argument);
-        auto file = parsed ? files_.drives().toHost(*parsed) : std::nullopt;
+        auto file = parsed ? paths_.drives().toHost(*parsed) : std::nullopt;
         argv.push_back(file ? file->string() : argument);
     }
     return spawnDetached(program.string(), argv).has_value();

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "host_file_system.h"
+#include "host_paths.h"
 #include "program_starter.h"
 
 namespace quenlark {
@@ -14,13 +15,12 @@ inline constexpr const char* kDesktopFileOpener = "xdg-open";
 // Starts programs on a host that cannot run Windows programs. A command line
 // whose program is Notepad opens its file in the host's text viewer instead;
 // a program that is a host file reached through the drive map is run itself.
-// Paths are read through `files`: without regard to letter case, relative ones
-// against its current directory.
+// Paths are found through `paths`.
 class HostProgramStarter : public ProgramStarter {
   public:
     // `textViewer` is run with the host path of the file to show; a bare name
     // is looked up on PATH.
-    explicit HostProgramStarter(const HostFileSystem& files,
+    explicit HostProgramStarter(const HostPaths& paths,
                                 std::string textViewer = kDesktopFileOpener);
 
     // False when the program cannot be run, when Notepad is given no file or a
@@ -33,7 +33,7 @@ class HostProgramStarter : public ProgramStarter {
     bool openInTextViewer(const std::string& arguments);
     bool runHostProgram(const std::filesystem::path& program, const std::string& arguments);
 
-    const HostFileSystem& files_;
+    const HostPaths& paths_;
     std::string textViewer_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "drive_map.h"
 #include "file_system.h"
+#include "installation_switcher.h"
 #include "program_starter.h"
 #include "registry.h"
 #include "windows_directory.h"
@@ -18,6 +19,10 @@ struct Platform {
     ProgramStarter& programs;
     Registry& registry;
     std::string driveNotice;  // opens the welcome text: "Drive C: is /mnt/w98."
+    // The Drive menu's: the installations used and the way to another one.
+    // Switching changes what `files`, `windowsDirectory` and `drives` reach.
+    // Without one the window manages the one installation it starts on.
+    InstallationSwitcher* switcher = nullptr;
 };
 
 }  // namespace quenlark

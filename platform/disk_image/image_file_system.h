@@ -21,7 +21,7 @@ class ImageFileSystem : public FileSystem {
     ImageFileSystem(DiskImage& image, DriveMap hostDrives, std::string currentDirectory = {});
 
     // Why the last operation that failed did, as a sentence for the user.
-    const std::string& lastFailure() const { return lastFailure_; }
+    std::string lastFailure() const override { return lastFailure_; }
 
     bool copyFile(const std::string& from, const std::string& to) override;
     bool fileExists(const std::string& path) override;

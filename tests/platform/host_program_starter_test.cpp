@@ -1,3 +1,4 @@
+#include "host_file_system.h"
 #include "host_program_starter.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "host_file_system.h"
 #include "host_program_starter.h"
 #include "recording_program_starter.h"
 #include "temp_drive.h"
