@@ -12,13 +12,12 @@ fs::path installedReadme(const fs::path& programFolder) {
     return (programFolder / QUENLARK_DOC_FROM_BIN / "readme.txt").lexically_normal();
 }
 
-bool enterDataFolder(const fs::path& folder, const fs::path& readme, std::string& error) {
+bool prepareStartupFolder(const fs::path& folder, const fs::path& readme, std::string& error) {
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (!ec)
-        fs::current_path(folder, ec);
-    if (ec) {
-        error = "cannot start in the data folder " + folder.string() + ": " + ec.message();
+    if (ec || !fs::is_directory(folder, ec)) {
+        error = "cannot make the start-up folder " + folder.string() + ": " +
+                (ec ? ec.message() : std::string("a file of that name is in the way"));
         return false;
     }
     // A readme.txt of any kind that is there already, even a link that leads

@@ -2,11 +2,8 @@
 
 #include <QCommandLineParser>
 #include <cstdio>
-#include <system_error>
 
 namespace quenlark {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,20 +22,11 @@ std::optional<int> readStartOptions(const QStringList& arguments, StartOptions& 
         "Manages the boot and shutdown screens of a Windows 95/98 drive.");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption windowsDir(
-        "windows-dir",
-        "The Windows folder of the installation to manage; its parent folder is the root of the "
-        "Windows drive. Without it, the demo drive in the user's data folder.",
-        "HOSTDIR");
-    const QCommandLineOption driveLetter(
-        "drive-letter", "The letter of that drive in Windows, A to Y (default C).", "X", "C");
-    const QCommandLineOption startInDataFolder(
-        "start-in-data-folder",
-        "Keep BACKUP and ORIGINAL in the user's data folder (~/.local/share/quenlark), made when "
-        "missing, instead of the folder the program is started from. The desktop's menu entry "
-        "starts the program this way.");
-    parser.addOption(windowsDir);
-    parser.addOption(driveLetter);
+    const InstallationOptionsReader installation(parser);
+    // Older menu entries start the program with it; every installation keeps
+    // its files in the data folder now anyway.
+    QCommandLineOption startInDataFolder("start-in-data-folder");
+    startInDataFolder.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(startInDataFolder);
 
     if (!parser.parse(arguments))
@@ -53,26 +41,8 @@ std::optional<int> readStartOptions(const QStringList& arguments, StartOptions& 
     }
     if (!parser.positionalArguments().isEmpty())
         return refuse("unexpected argument \"" + parser.positionalArguments().front() + "\"");
-
-    // Z: is the host's root folder, as under Wine.
-    const QString letter = parser.value(driveLetter).toUpper();
-    if (letter.size() != 1 || letter[0] < 'A' || letter[0] > 'Y')
-        return refuse("--drive-letter must be one letter from A to Y, not \"" +
-                      parser.value(driveLetter) + "\"");
-    options.driveLetter = letter[0].toLatin1();
-    options.startInDataFolder = parser.isSet(startInDataFolder);
-
-    if (parser.isSet(windowsDir)) {
-        const QString folder = parser.value(windowsDir);
-        std::error_code ec;
-        const fs::path path = fs::absolute(fs::path(folder.toStdString()), ec).lexically_normal();
-        if (folder.isEmpty() || ec || !fs::is_directory(path, ec))
-            return refuse("--windows-dir \"" + folder + "\" is not a folder");
-        if (path == path.root_path())
-            return refuse("--windows-dir \"" + folder +
-                          "\" is the root folder; the Windows folder lies inside its drive");
-        options.windowsFolder = path;
-    }
+    if (const auto problem = installation.read(options))
+        return refuse(*problem);
     return std::nullopt;
 }
 

@@ -1,19 +1,13 @@
 #pragma once
 
 #include <QStringList>
-#include <filesystem>
 #include <optional>
+
+#include "installation_options.h"
 
 namespace quenlark {
 
-struct StartOptions {
-    // The Windows folder of the installation to manage; empty for the demo drive.
-    std::filesystem::path windowsFolder;
-    char driveLetter = 'C';
-    // Start in the user's data folder instead of the current directory, as
-    // the desktop's menu entry does (see data_folder.h).
-    bool startInDataFolder = false;
-};
+using StartOptions = InstallationOptions;
 
 // Reads the command line (program name first). Fills `options` and returns
 // nothing when the program should start. Otherwise returns the exit status:

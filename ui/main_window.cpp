@@ -42,7 +42,8 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const Q
 
 MainWindow::MainWindow(Platform& platform)
     : platform_(platform),
-      store_(platform.files, platform.windowsDirectory, *this, platform.driveNotice) {
+      store_(std::make_unique<LogoStore>(platform.files, platform.windowsDirectory, *this,
+                                         platform.driveNotice)) {
     setObjectName("mainWindow");
     setWindowTitle(kMainWindowCaption);
     setWindowIcon(programIcon());
@@ -60,7 +61,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::startUp() {
-    return store_.startUp();
+    return store_->startUp();
 }
 
 void MainWindow::buildClientArea() {
@@ -115,10 +116,11 @@ void MainWindow::buildClientArea() {
 
 void MainWindow::wireSlotPage(Slot slot) {
     SlotPage& p = page(slot);
-    connect(p.swapButton(), &QPushButton::clicked, this, [this, slot] { store_.onSwap(slot); });
+    connect(p.swapButton(), &QPushButton::clicked, this, [this, slot] { store_->onSwap(slot); });
     connect(p.restoreButton(), &QPushButton::clicked, this,
-            [this, slot] { store_.onRestore(slot); });
-    connect(p.backupButton(), &QPushButton::clicked, this, [this, slot] { store_.onBackUp(slot); });
+            [this, slot] { store_->onRestore(slot); });
+    connect(p.backupButton(), &QPushButton::clicked, this,
+            [this, slot] { store_->onBackUp(slot); });
     for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()})
         connect(choice, &QRadioButton::clicked, this, [this, slot] { previewChoiceClicked(slot); });
     connect(p.thumbnail(), &Thumbnail::clicked, this, [this, slot] { thumbnailClicked(slot); });
@@ -153,14 +155,15 @@ void MainWindow::buildMenu() {
     const std::vector<Menu> menus{
         {"options",
          "&Options",
-         {{"backUpAll", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_.backUpAll(); }},
-          {"restoreAll", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_.restoreAll(); }},
+         {{"backUpAll", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_->backUpAll(); }},
+          {"restoreAll", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_->restoreAll(); }},
           {"optionsSeparator", nullptr, {}, {}},
           {"quit", "&Quit", Qt::CTRL | Qt::Key_Q, [this] { quit(); }}}},
+        {"drive", "&Drive", {}},
         {"special",
          "&Special",
          {{"restoreOriginals", "Restore &Originals", Qt::CTRL | Qt::Key_O,
-           [this] { store_.restoreOriginals(); }}}},
+           [this] { store_->restoreOriginals(); }}}},
         {"tools",
          "&Tools",
          {{"makeLogo", "Make &Logo From Picture...", {}, [this] { makeLogoFromPicture(); }},
@@ -172,8 +175,15 @@ void MainWindow::buildMenu() {
           {"about", "&About", Qt::CTRL | Qt::Key_A, [this] { showAbout(); }}}},
     };
     for (const Menu& m : menus) {
+        if (!platform_.switcher && std::string_view(m.name) == "drive")
+            continue;
         QMenu* menu = menuBar()->addMenu(m.caption);
         menu->setObjectName(m.name);
+        if (m.items.empty()) {
+            driveMenu_ = menu;
+            fillDriveMenu(*menu);
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillDriveMenu(*menu); });
+        }
         for (const Item& item : m.items) {
             QAction* action = item.caption ? menu->addAction(item.caption) : menu->addSeparator();
             action->setObjectName(item.name);

@@ -3,12 +3,14 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <memory>
 
 #include "logo_store.h"
 #include "platform.h"
 #include "user_interaction.h"
 
 class QLabel;
+class QMenu;
 
 namespace quenlark {
 
@@ -32,7 +34,13 @@ class MainWindow : public QMainWindow, public UserInteraction {
     // message boxes come first. False when the program cannot go on.
     bool startUp();
 
-    LogoStore& store() { return store_; }
+    LogoStore& store() { return *store_; }
+
+    // The Drive menu: manage the installation whose Windows folder (or drive
+    // root) is `folder`, or the one in the disk image `file`. False, having
+    // said why in a box, when it cannot be managed; the current one stays.
+    bool openWindowsFolder(const QString& folder);
+    bool openDiskImage(const QString& file);
 
     Answer showMessage(const std::string& text, MessageStyle style) override;
     void setStatus(const std::string& text) override;
@@ -46,6 +54,15 @@ class MainWindow : public QMainWindow, public UserInteraction {
   private:
     void buildClientArea();
     void buildMenu();
+    // The Drive menu's items, made afresh each time it opens: the recent
+    // installations change while the window is open.
+    void fillDriveMenu(QMenu& menu);
+    // Makes `source` the installation managed: the start-up sequence runs
+    // for it as at the program's start.
+    bool manage(const InstallationSource& source);
+    void chooseWindowsFolder();
+    void chooseDiskImage();
+    void manageDemoDrive();
     void wireSlotPage(Slot slot);
     void orderTabStops();
     SlotPage& page(Slot slot) const { return *pages_[static_cast<std::size_t>(slot)]; }
@@ -63,10 +80,11 @@ class MainWindow : public QMainWindow, public UserInteraction {
     void showBootPreview();
 
     Platform& platform_;
-    LogoStore store_;
+    std::unique_ptr<LogoStore> store_;
     TabControl* tabs_ = nullptr;
     std::array<SlotPage*, 3> pages_{};
     QLabel* status_ = nullptr;
+    QMenu* driveMenu_ = nullptr;
     // Windows of their own, created on first use; they outlive a Quit.
     QPointer<LogoViewer> viewer_;
     QPointer<ConvertDialog> converter_;

@@ -72,13 +72,13 @@ std::optional<std::string> MainWindow::showOpenDialog(const FileDialogRequest& r
 
 // A file that cannot be loaded leaves the thumbnail as it was, silently.
 void MainWindow::previewChoiceClicked(Slot slot) {
-    showThumbnail(slot, store_.previewedFile(slot));
+    showThumbnail(slot, store_->previewedFile(slot));
 }
 
 // The viewer reads the file afresh, so it shows the file as it is now. A file
 // that cannot be loaded opens no viewer, silently.
 void MainWindow::thumbnailClicked(Slot slot) {
-    const std::string path = store_.previewedFile(slot);
+    const std::string path = store_->previewedFile(slot);
     const auto picture = loadPicture(platform_.files, path);
     if (!picture)
         return;
@@ -95,7 +95,7 @@ void MainWindow::quit() {
 }
 
 void MainWindow::showReadme() {
-    const StorePaths& paths = store_.paths();
+    const StorePaths& paths = store_->paths();
     if (const auto failure =
             openReadme(platform_.programs, paths.windowsDirectory, paths.startupDirectory))
         showMessage(*failure, kReadmeFailureStyle);

@@ -30,7 +30,7 @@ void MainWindow::makeLogoFromPicture() {
     if (!converter_) {
         std::optional<QString> folder;
         if (const auto remembered =
-                readRememberedFolder(platform_.files, store_.paths().settingsPath))
+                readRememberedFolder(platform_.files, store_->paths().settingsPath))
             folder = hostFolder(*remembered, platform_.drives, platform_.files.currentDirectory());
         if (!folder)
             folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -45,7 +45,7 @@ void MainWindow::makeLogoFromPicture() {
 // The file the shown page's thumbnail previews, as Windows would show it.
 void MainWindow::showBootPreview() {
     const Slot slot = kSlots[static_cast<std::size_t>(tabs_->currentIndex())].slot;
-    const std::string path = store_.previewedFile(slot);
+    const std::string path = store_->previewedFile(slot);
     const auto bytes = platform_.files.readFile(path, kLargestPreviewedFile);
     if (!bytes) {
         showMessageBox(this,

@@ -21,11 +21,15 @@ class StartOptionsTest : public QObject {
         QCOMPARE(readStartOptions({"quenlark", "--version"}, options), std::optional<int>(0));
     }
 
-    void noOptionsManageTheDemoDrive() {
+    // Without options: the installation used last, at first the demo drive.
+    void noOptionsNameNoInstallation() {
         StartOptions options;
         QCOMPARE(readStartOptions({"quenlark"}, options), std::nullopt);
-        QVERIFY(options.windowsFolder.empty());
-        QCOMPARE(options.driveLetter, 'C');
+        QVERIFY(!options.installation);
+        QVERIFY(!options.startDir);
+        // Older menu entries' option is taken and does nothing.
+        QCOMPARE(readStartOptions({"quenlark", "--start-in-data-folder"}, options), std::nullopt);
+        QVERIFY(!options.installation);
     }
 
     void windowsFolderAndLetterAreTaken() {
@@ -36,8 +40,20 @@ class StartOptionsTest : public QObject {
         QCOMPARE(
             readStartOptions({"quenlark", "--windows-dir", folder, "--drive-letter", "d"}, options),
             std::nullopt);
-        QCOMPARE(options.windowsFolder, drive.windows());
-        QCOMPARE(options.driveLetter, 'D');
+        QCOMPARE(options.installation->kind, InstallationSource::Kind::Folder);
+        QCOMPARE(options.installation->path, drive.windows());
+        QCOMPARE(options.installation->driveLetter, 'D');
+
+        const QString image = QString::fromStdString((drive.root() / "w98.img").string());
+        TempDrive::put(drive.root() / "w98.img", "an image");
+        StartOptions imageOptions;
+        QCOMPARE(readStartOptions(
+                     {"quenlark", "--image", image, "--partition", "5", "--start-dir", "here"},
+                     imageOptions),
+                 std::nullopt);
+        QCOMPARE(imageOptions.installation->kind, InstallationSource::Kind::DiskImage);
+        QCOMPARE(imageOptions.installation->partition, std::optional<int>(5));
+        QCOMPARE(*imageOptions.startDir, fs::current_path() / "here");
     }
 
     void wrongCommandLinesEndWithStatusTwo_data() {
@@ -52,6 +68,10 @@ class StartOptionsTest : public QObject {
         QTest::newRow("drive Z is the host's root") << QStringList{"--drive-letter", "Z"};
         QTest::newRow("two letters") << QStringList{"--drive-letter", "CD"};
         QTest::newRow("no letter") << QStringList{"--drive-letter", "3"};
+        QTest::newRow("image and folder") << QStringList{"--windows-dir", "@", "--image", "@/file"};
+        QTest::newRow("a folder as image") << QStringList{"--image", "@"};
+        QTest::newRow("partition without image") << QStringList{"--partition", "1"};
+        QTest::newRow("partition zero") << QStringList{"--image", "@/file", "--partition", "0"};
     }
     void wrongCommandLinesEndWithStatusTwo() {
         QFETCH(QStringList, arguments);
@@ -62,7 +82,7 @@ class StartOptionsTest : public QObject {
             commandLine << argument.replace("@", QString::fromStdString(drive.root().string()));
         StartOptions options;
         QCOMPARE(readStartOptions(commandLine, options), std::optional<int>(2));
-        QVERIFY(options.windowsFolder.empty());
+        QVERIFY(!options.installation);
     }
 };
 

@@ -14,10 +14,10 @@
 #include "host_file_system.h"
 #include "host_registry.h"
 #include "memory_registry.h"
-#include "test_look.h"
 #include "recording_program_starter.h"
 #include "sys_info.h"
 #include "temp_drive.h"
+#include "test_look.h"
 #include "text_fit.h"
 
 using namespace quenlark;

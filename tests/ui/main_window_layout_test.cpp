@@ -281,12 +281,19 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
             const char* name;
             const char* caption;  // nullptr: separator
             QKeySequence shortcut;
+            bool checkable = false;
         };
         const std::vector<Item> items{
             {"options", "backUpAll", "&Backup All", QKeySequence("Ctrl+B")},
             {"options", "restoreAll", "&Restore All", QKeySequence("Ctrl+R")},
             {"options", "optionsSeparator", nullptr, {}},
             {"options", "quit", "&Quit", QKeySequence("Ctrl+Q")},
+            {"drive", "openWindowsFolder", "Open &Windows Folder...", {}},
+            {"drive", "openDiskImage", "Open Disk &Image...", {}},
+            {"drive", "recentSeparator", nullptr, {}},
+            {"drive", "recentInstallation", nullptr, {}, true},
+            {"drive", "demoSeparator", nullptr, {}},
+            {"drive", "demoDrive", "&Demo Drive", {}},
             {"special", "restoreOriginals", "Restore &Originals", QKeySequence("Ctrl+O")},
             {"tools", "makeLogo", "Make &Logo From Picture...", {}},
             {"tools", "bootPreview", "&Boot Preview", {}},
@@ -295,8 +302,8 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
             {"info", "about", "&About", QKeySequence("Ctrl+A")},
         };
         QList<QAction*> bar = run_->form.menuBar()->actions();
-        const QStringList captions{"&Options", "&Special", "&Tools", "&Info"};
-        const QStringList names{"options", "special", "tools", "info"};
+        const QStringList captions{"&Options", "&Drive", "&Special", "&Tools", "&Info"};
+        const QStringList names{"options", "drive", "special", "tools", "info"};
         QCOMPARE(bar.size(), captions.size());
         for (int i = 0; i < bar.size(); ++i) {
             QCOMPARE(bar[i]->text(), captions[i]);
@@ -311,6 +318,12 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
             QVERIFY(index < actions.size());
             QAction* action = actions[index];
             QCOMPARE(action->objectName(), QString(item.name));
+            // The installation managed now, checked, among the recent ones.
+            if (item.checkable) {
+                QVERIFY(action->isCheckable() && action->isChecked());
+                QVERIFY(action->text().startsWith("&1 drive_c ("));
+                continue;
+            }
             QCOMPARE(action->isSeparator(), item.caption == nullptr);
             QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
             if (!item.caption)

@@ -5,12 +5,14 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <map>
 
 #include "about_box.h"
+#include "logo_viewer.h"
 #include "modal_answerer.h"
 #include "program_style.h"
 #include "window_run.h"
@@ -166,6 +168,55 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
                                    "C:\\TOOLS\\backup\\logos.qnk."));
     }
 
+    // The Drive menu: another installation gets the whole start-up of its
+    // own (its originals captured in its own folder, its thumbnails, the
+    // opening notice) in the same window; the viewer of the old one closes.
+    // One that is no installation, or has gone, is refused with a box and
+    // changes nothing.
+    void driveMenuSwitchesInstallation() {
+        TempDrive other;
+        TempDrive::put(other.windows() / "WIN.COM", "MZ");
+        putLogo(other.root() / "LOGO.SYS", kNewColour);
+        putLogo(other.windows() / "LOGOW.SYS", kBackupColour);
+        QTest::mouseClick(run_->find("startUpPage/thumbnail"), Qt::LeftButton);
+        QVERIFY(openWindow<LogoViewer>());
+
+        {
+            ModalAnswerer warning;
+            warning.answer(QMessageBox::Ok);
+            QVERIFY(run_->form.openWindowsFolder(QString::fromStdString(other.root().string())));
+            QVERIFY2(warning.done(), qPrintable(warning.unexpected().join(" | ")));
+            QCOMPARE(warning.boxes().at(0).text,
+                     QString("WARNING! Logos.sys isn't present at location C:\\WINDOWS\\."));
+        }
+        QVERIFY(!openWindow<LogoViewer>());
+        QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kNewColour);
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kBackupColour);
+        QVERIFY(run_->thumbnail("shutDownPage/thumbnail").isNull());
+        QCOMPARE(status(), QString("Couldn't find Logos.sys or not a valid bitmap !"));
+        QVERIFY(!run_->find("shutDownPage/backupButton")->isEnabled());
+        const fs::path folders = drive_->root().parent_path() / "data/installations";
+        QVERIFY(fs::exists(fs::directory_iterator(folders)->path() / "ORIGINAL/logow.ori"));
+        QVERIFY(!fs::exists(drive_->tools() / "ORIGINAL/logos.none"));
+        QList<QAction*> recent = driveMenu()->findChildren<QAction*>("recentInstallation");
+        QCOMPARE(recent.size(), 2);
+        QVERIFY(recent.front()->isChecked() && !recent.back()->isChecked());
+
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::Ok);
+        modal.answer(QMessageBox::Ok);
+        const auto before = snapshot(other.root());
+        QVERIFY(!run_->form.openWindowsFolder(QString::fromStdString(drive_->tools().string())));
+        fs::remove_all(drive_->root());  // the first installation has gone
+        recent.back()->trigger();
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QVERIFY(modal.boxes().at(0).text.contains("holds no Windows installation"));
+        QVERIFY(modal.boxes().at(1).text.contains("is not there any more"));
+        QCOMPARE(snapshot(other.root()), before);
+        QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kNewColour);
+        QCOMPARE(driveMenu()->findChildren<QAction*>("recentInstallation").size(), 2);
+    }
+
     void restoreAllRestoresEverySlot() {
         ModalAnswerer modal;
         modal.answerEvery(QMessageBox::Ok);
@@ -290,6 +341,11 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
         return slot;
     }
     QAction* action(const char* name) { return run_->form.findChild<QAction*>(name); }
+    QMenu* driveMenu() {
+        QMenu* menu = run_->form.findChild<QMenu*>("drive");
+        emit menu->aboutToShow();
+        return menu;
+    }
     QString status() { return run_->find<QLabel>("statusLine")->text(); }
     fs::path hostPath(const char* windowsPath) { return *run_->files.hostPath(windowsPath); }
     std::string hostRead(const char* windowsPath) { return TempDrive::read(hostPath(windowsPath)); }

@@ -1,6 +1,6 @@
 #include <QLabel>
-#include <cmath>
 #include <QTest>
+#include <cmath>
 
 #include "program_fonts.h"
 #include "text_fit.h"

@@ -26,10 +26,28 @@ QColor topLeftColour(const QImage& picture) {
     return picture.pixelColor(0, 0);
 }
 
-WindowRun::WindowRun(const TempDrive& drive, std::string startup)
-    : files(drive.installation().driveMap(), std::move(startup)),
-      windows(files.drives(), drive.windows()),
-      platform{files, windows, files.drives(), programs, registry, "Drive C: is the test drive."},
+namespace {
+
+// The installation on `drive`, with C:\TOOLS as its start-up folder.
+OpenInstallation openTestDrive(Installations& installations, const TempDrive& drive) {
+    auto opened = installations.open(
+        {InstallationSource::Kind::Folder, drive.windows(), std::nullopt, 'C'}, drive.tools());
+    if (auto* error = std::get_if<std::string>(&opened))
+        qFatal("cannot open the test drive: %s", error->c_str());
+    return std::move(std::get<OpenInstallation>(opened));
+}
+
+}  // namespace
+
+WindowRun::WindowRun(const TempDrive& drive)
+    : installations(
+          {drive.root().parent_path() / "data",
+           QString::fromStdString((drive.root().parent_path() / "quenlark.conf").string()),
+           {}}),
+      files(installations.manage(openTestDrive(installations, drive))),
+      platform{files,         files,    files.drives(),
+               programs,      registry, "Drive C: is the test drive.",
+               &installations},
       form(platform) {}
 
 QString controlPath(const QWidget* control) {

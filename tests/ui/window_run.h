@@ -7,12 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "host_file_system.h"
 #include "host_registry.h"
+#include "installations.h"
 #include "main_window.h"
 #include "recording_program_starter.h"
 #include "temp_drive.h"
-#include "windows_directory.h"
 
 namespace quenlark::testing {
 
@@ -33,11 +32,13 @@ void putInstalledLogos(const TempDrive& drive);
 // The top-left pixel of a picture; invalid for none.
 QColor topLeftColour(const QImage& picture);
 
-// The main window on a temporary drive, started from `startup`, with a
-// program starter that records what it is asked to start. Nothing is loaded:
-// call load() (the load event) and show() as the test needs.
+// The main window on a temporary drive, its BACKUP and ORIGINAL in C:\TOOLS,
+// with a program starter that records what it is asked to start. Its Drive
+// menu keeps the installations used in a data folder beside the drive.
+// Nothing is loaded: call load() (the load event) and show() as the test
+// needs.
 struct WindowRun {
-    explicit WindowRun(const TempDrive& drive, std::string startup = "C:\\TOOLS");
+    explicit WindowRun(const TempDrive& drive);
 
     bool load() { return form.startUp(); }
     // Shows the window and waits until it is active, so that shortcuts reach it.
@@ -57,8 +58,8 @@ struct WindowRun {
     QImage thumbnail(const QString& name);
     void selectPage(int index);
 
-    HostFileSystem files;
-    HostWindowsDirectory windows;
+    Installations installations;
+    CurrentInstallation& files;
     RecordingProgramStarter programs;
     HostRegistry registry;
     Platform platform;

@@ -6,9 +6,8 @@
 namespace quenlark {
 
 // The user's data folder for the program (~/.local/share/quenlark, or under
-// $XDG_DATA_HOME): it holds the demo drive, and the desktop's menu entry
-// starts the program in it (--start-in-data-folder) so that BACKUP and
-// ORIGINAL land there and not in the home folder the menu would start in.
+// $XDG_DATA_HOME): it holds the demo drive and each installation's own
+// start-up folder, where its BACKUP and ORIGINAL are.
 std::filesystem::path userDataFolder();
 
 // The Windows drive Quenlark manages when it is given none: "drive_c" in the

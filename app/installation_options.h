@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <filesystem>
+#include <optional>
+
+#include "installation.h"
+
+namespace quenlark {
+
+// Which installation a command line names, and where its backups go.
+struct InstallationOptions {
+    // --windows-dir or --image; none for the one used last, else the demo drive.
+    std::optional<InstallationSource> installation;
+    // --start-dir: the start-up folder instead of the installation's own.
+    std::optional<std::filesystem::path> startDir;
+};
+
+// The options quenlark and quenlark-logo share: --windows-dir, --image,
+// --partition, --drive-letter and --start-dir.
+class InstallationOptionsReader {
+  public:
+    explicit InstallationOptionsReader(QCommandLineParser& parser);
+
+    // After the parser has parsed: the options, or the sentence that says
+    // what is wrong with them.
+    std::optional<QString> read(InstallationOptions& options) const;
+
+  private:
+    QCommandLineParser& parser_;
+    QCommandLineOption windowsDir_;
+    QCommandLineOption image_;
+    QCommandLineOption partition_;
+    QCommandLineOption driveLetter_;
+    QCommandLineOption startDir_;
+};
+
+}  // namespace quenlark

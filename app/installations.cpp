@@ -1,0 +1,161 @@
+#include "installations.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <system_error>
+
+#include "data_folder.h"
+#include "demo_drive.h"
+#include "image_installation.h"
+
+namespace quenlark {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kRecentKey = "installations";
+
+fs::path canonicalPath(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    const fs::path resolved = fs::weakly_canonical(ec ? path : absolute, ec);
+    return ec ? path.lexically_normal() : resolved;
+}
+
+}  // namespace
+
+ProgramFolders userProgramFolders(const fs::path& programFolder) {
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return {userDataFolder(), config + "/quenlark/quenlark.conf", installedReadme(programFolder)};
+}
+
+Installations::Installations(ProgramFolders folders) : folders_(std::move(folders)) {}
+
+fs::path Installations::startupFolderOf(const OpenInstallation& installation) const {
+    return folders_.data / "installations" /
+           startupFolderName(installation.name, installation.identity);
+}
+
+// Keyed by the image file, not by the volume in it: a copy of an image must
+// not finish a change that was cut short in the original.
+fs::path Installations::imageWorkFolder(const fs::path& image) const {
+    return folders_.data / "images" / startupFolderName(image.filename().string(), image.string());
+}
+
+std::variant<OpenInstallation, std::string> Installations::open(
+    const InstallationSource& wanted, const std::optional<fs::path>& startupFolder,
+    Remember remember) {
+    InstallationSource source = wanted;
+    source.path = canonicalPath(wanted.path);
+    std::string error;
+    auto opened = source.kind == InstallationSource::Kind::Folder
+                      ? openFolderInstallation(source, error)
+                      : openImageInstallation(source, imageWorkFolder(source.path), error);
+    if (!opened)
+        return error;
+
+    const fs::path folder =
+        startupFolder ? canonicalPath(*startupFolder) : startupFolderOf(*opened);
+    if (!prepareStartupFolder(folder, folders_.readme, error))
+        return "The folder for the backups of " + opened->name + " cannot be made: " + error + ".";
+    if (!opened->files->setCurrentDirectory(opened->drives.toWindows(folder)))
+        return "The folder " + folder.string() + " for the backups of " + opened->name +
+               " cannot be entered.";
+    if (remember == Remember::Yes)
+        rememberAsLatest(opened->source, opened->name);
+    return std::move(*opened);
+}
+
+std::optional<InstallationSource> Installations::lastUsed() const {
+    const auto recent = readRecent();
+    if (recent.empty())
+        return std::nullopt;
+    return recent.front().source;
+}
+
+CurrentInstallation& Installations::manage(OpenInstallation installation) {
+    if (current_)
+        current_->switchTo(std::move(installation));
+    else
+        current_ = std::make_unique<CurrentInstallation>(std::move(installation));
+    return *current_;
+}
+
+std::vector<InstallationSwitcher::Recent> Installations::recentInstallations() {
+    auto recent = readRecent();
+    for (Recent& entry : recent)
+        entry.current = current_ && entry.source == current_->installation().source;
+    return recent;
+}
+
+std::optional<std::string> Installations::switchTo(const InstallationSource& source) {
+    auto opened = open(source);
+    if (auto* error = std::get_if<std::string>(&opened))
+        return *error;
+    auto& installation = std::get<OpenInstallation>(opened);
+    if (!installation.windowsDirectory->query())
+        return "The Windows folder of " + installation.name +
+               " cannot be used: its path is longer than Windows allows.";
+    manage(std::move(installation));
+    return std::nullopt;
+}
+
+std::optional<InstallationSource> Installations::demoDrive(std::string& error) {
+    const fs::path windows = prepareDemoDrive(folders_.data / "drive_c", error);
+    if (windows.empty())
+        return std::nullopt;
+    return InstallationSource{InstallationSource::Kind::Folder, windows, std::nullopt, 'C'};
+}
+
+std::string Installations::notice() {
+    return current_ ? current_->installation().notice : std::string();
+}
+
+std::vector<InstallationSwitcher::Recent> Installations::readRecent() const {
+    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
+    std::vector<Recent> recent;
+    const int count = settings.beginReadArray(kRecentKey);
+    for (int i = 0; i < count && static_cast<int>(recent.size()) < kRecentCount; ++i) {
+        settings.setArrayIndex(i);
+        Recent entry;
+        entry.source.kind = settings.value("kind").toString() == "image"
+                                ? InstallationSource::Kind::DiskImage
+                                : InstallationSource::Kind::Folder;
+        entry.source.path = settings.value("path").toString().toStdString();
+        if (settings.contains("partition"))
+            entry.source.partition = settings.value("partition").toInt();
+        const QString letter = settings.value("letter", "C").toString();
+        entry.source.driveLetter = letter.size() == 1 ? letter[0].toUpper().toLatin1() : 'C';
+        entry.name = settings.value("name").toString().toStdString();
+        if (!entry.source.path.empty())
+            recent.push_back(std::move(entry));
+    }
+    settings.endArray();
+    return recent;
+}
+
+void Installations::rememberAsLatest(const InstallationSource& source, const std::string& name) {
+    std::vector<Recent> recent{{source, name, false}};
+    for (Recent& entry : readRecent()) {
+        if (!(entry.source == source) && static_cast<int>(recent.size()) < kRecentCount)
+            recent.push_back(std::move(entry));
+    }
+    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
+    settings.remove(kRecentKey);
+    settings.beginWriteArray(kRecentKey, static_cast<int>(recent.size()));
+    for (int i = 0; i < static_cast<int>(recent.size()); ++i) {
+        const Recent& entry = recent[static_cast<std::size_t>(i)];
+        settings.setArrayIndex(i);
+        const bool image = entry.source.kind == InstallationSource::Kind::DiskImage;
+        settings.setValue("kind", image ? "image" : "folder");
+        settings.setValue("path", QString::fromStdString(entry.source.path.string()));
+        if (entry.source.partition)
+            settings.setValue("partition", *entry.source.partition);
+        settings.setValue("letter", QString(QChar(entry.source.driveLetter)));
+        settings.setValue("name", QString::fromStdString(entry.name));
+    }
+    settings.endArray();
+}
+
+}  // namespace quenlark

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "current_installation.h"
+#include "installation_switcher.h"
+
+namespace quenlark {
+
+// Where the program keeps what it keeps for the user.
+struct ProgramFolders {
+    // Each installation's start-up folder (its BACKUP and ORIGINAL), the demo
+    // drive, and the work folders of disk images.
+    std::filesystem::path data;
+    // The installations used, latest first.
+    QString settingsFile;
+    // Linked into each start-up folder, for "Read Me".
+    std::filesystem::path readme;
+};
+
+// The user's folders: ~/.local/share/quenlark, ~/.config/quenlark/quenlark.conf
+// and the readme installed beside the program in `programFolder`.
+ProgramFolders userProgramFolders(const std::filesystem::path& programFolder);
+
+// Every installation the user manages, each with a start-up folder of its own
+// in the data folder, so that no two ever share backups or originals; the
+// ones used lately; and the one managed now.
+class Installations : public InstallationSwitcher {
+  public:
+    static constexpr int kRecentCount = 8;
+
+    explicit Installations(ProgramFolders folders);
+
+    // Whether opening an installation makes it the latest used: the window's
+    // choices do; a command line's do not, so that a script never changes
+    // what the window opens next.
+    enum class Remember { Yes, No };
+
+    // Opens `source` for the logo store: its start-up folder (or
+    // `startupFolder` when given) is made, with the readme linked in, and is
+    // the file system's current directory. Otherwise the sentence that says
+    // why it cannot be opened.
+    std::variant<OpenInstallation, std::string> open(
+        const InstallationSource& source,
+        const std::optional<std::filesystem::path>& startupFolder = {},
+        Remember remember = Remember::Yes);
+
+    // The installation used last, if any.
+    std::optional<InstallationSource> lastUsed() const;
+
+    // The installation managed now, behind references that stay valid when
+    // the window switches: `installation` becomes it.
+    CurrentInstallation& manage(OpenInstallation installation);
+
+    std::vector<Recent> recentInstallations() override;
+    std::optional<std::string> switchTo(const InstallationSource& source) override;
+    std::optional<InstallationSource> demoDrive(std::string& error) override;
+    std::string notice() override;
+
+  private:
+    std::filesystem::path startupFolderOf(const OpenInstallation& installation) const;
+    std::filesystem::path imageWorkFolder(const std::filesystem::path& image) const;
+    std::vector<Recent> readRecent() const;
+    void rememberAsLatest(const InstallationSource& source, const std::string& name);
+
+    ProgramFolders folders_;
+    std::unique_ptr<CurrentInstallation> current_;
+};
+
+}  // namespace quenlark
