@@ -1,5 +1,7 @@
 // Whether a chosen file may become a logo: judged by its length alone, the
 // length of an uncompressed 320 x 400, 256-colour bitmap (and one other).
+#include "size_check.h"
+
 #include "logo_store.h"
 
 namespace quenlark {
@@ -16,11 +18,15 @@ constexpr std::string_view kRefusal =
 
 }  // namespace
 
+bool hasLogoLength(std::uint64_t length) {
+    return length == kLogoLength || length == kOtherAcceptedLength;
+}
+
 bool LogoStore::checkLogoSize(const std::string& path) {
     // A file that vanished or cannot be read since it was chosen has no
     // length and is refused like any other.
     const auto length = files_.fileLength(path);
-    if (length && (*length == kLogoLength || *length == kOtherAcceptedLength))
+    if (length && hasLogoLength(*length))
         return true;
     user_.setStatus(path + " couldn't be used !");
     message(std::string(kRefusal), MessageStyle::OkCritical);

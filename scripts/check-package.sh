@@ -36,9 +36,12 @@ version=$(dpkg-deb -f "$deb" Version)
   fail "quenlark-convert --version is not $version"
 "$bin/quenlark" --help | grep -q -- '--windows-dir' || fail "quenlark --help lists no --windows-dir"
 "$bin/quenlark-convert" --help | grep -q -- '--band' || fail "quenlark-convert --help lists no --band"
+[ "$("$bin/quenlark-logo" --version)" = "quenlark-logo $version" ] || fail "quenlark-logo --version is not $version"
+"$bin/quenlark-logo" --help | grep -q -- '--image' || fail "quenlark-logo --help lists no --image"
 
 for file in applications/org.quenlark.Quenlark.desktop metainfo/org.quenlark.Quenlark.metainfo.xml \
-  doc/quenlark/readme.txt man/man1/quenlark.1.gz man/man1/quenlark-convert.1.gz; do
+  doc/quenlark/readme.txt man/man1/quenlark.1.gz man/man1/quenlark-convert.1.gz \
+  man/man1/quenlark-logo.1.gz; do
   [ -f "$share/$file" ] || fail "no /usr/share/$file"
 done
 for size in 16 32 48 64 128 256; do
@@ -47,14 +50,15 @@ for size in 16 32 48 64 128 256; do
 done
 desktop-file-validate "$share/applications/org.quenlark.Quenlark.desktop"
 appstreamcli validate --no-net "$share/metainfo/org.quenlark.Quenlark.metainfo.xml" >/dev/null
-for page in quenlark quenlark-convert; do
+for page in quenlark quenlark-convert quenlark-logo; do
   [ -z "$(man --warnings -l "$share/man/man1/$page.1.gz" 2>&1 >/dev/null)" ] ||
     fail "$page.1 has warnings"
 done
 
 # The menu entry's command as the menu runs it: from the home folder, with the
-# program found on the PATH. Offscreen, it runs its start-up sequence, which
-# makes ORIGINAL; then it is stopped.
+# program found on the PATH. Offscreen, it opens the demo drive and runs its
+# start-up sequence, which makes the drive's ORIGINAL in its own folder under
+# the data folder; then it is stopped.
 home=$scratch/home
 mkdir -p "$home" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
@@ -63,25 +67,28 @@ exec_line=$(sed -n 's/^Exec=//p' "$share/applications/org.quenlark.Quenlark.desk
   cd "$home"
   # The Exec line has no quoting or field codes to expand.
   # shellcheck disable=SC2086
-  exec env -u XDG_DATA_HOME HOME="$home" PATH="$bin:$PATH" XDG_RUNTIME_DIR="$scratch/runtime" \
+  exec env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$home" PATH="$bin:$PATH" XDG_RUNTIME_DIR="$scratch/runtime" \
     QT_QPA_PLATFORM=offscreen $exec_line
 ) >"$scratch/program.log" 2>&1 &
 program_pid=$!
 data=$home/.local/share/quenlark
+startup_folder() { find "$data/installations" -mindepth 1 -maxdepth 1 -name 'drive_c-*' -print -quit 2>/dev/null; }
 for _ in $(seq 100); do
-  [ -d "$data/ORIGINAL" ] && break
+  folder=$(startup_folder)
+  [ -n "$folder" ] && [ -d "$folder/ORIGINAL" ] && break
   kill -0 "$program_pid" 2>/dev/null || { cat "$scratch/program.log" >&2; fail "the menu entry's command ended"; }
   sleep 0.1
 done
 kill "$program_pid"
 wait "$program_pid" 2>/dev/null || true
 program_pid=
-[ -d "$data/ORIGINAL" ] || fail "no ORIGINAL in $data"
+folder=$(startup_folder)
+[ -n "$folder" ] && [ -d "$folder/ORIGINAL" ] || fail "no ORIGINAL in the demo drive's folder under $data/installations"
 [ -d "$data/drive_c" ] || fail "no demo drive in $data"
 if [ -e "$home/ORIGINAL" ] || [ -e "$home/BACKUP" ]; then
   fail "BACKUP or ORIGINAL landed in the home folder"
 fi
-cmp -s "$data/readme.txt" "$share/doc/quenlark/readme.txt" ||
-  fail "readme.txt in the data folder is not the installed readme"
+cmp -s "$folder/readme.txt" "$share/doc/quenlark/readme.txt" ||
+  fail "readme.txt in the demo drive's folder is not the installed readme"
 
 echo "check-package: $deb is good"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "file_system.h"
+#include "slots.h"
+#include "store_paths.h"
+
+namespace quenlark {
+
+// What a slot holds now, as `quenlark-logo list` tells it.
+struct SlotReport {
+    enum class Installed { Logo, NotALogo, Missing };
+    // Copy: the logo found at first use is kept; WasNone: there was none then;
+    // NotCaptured: the first use has not been seen.
+    enum class Original { Copy, WasNone, NotCaptured };
+
+    Installed installed = Installed::Missing;
+    bool backup = false;
+    Original original = Original::NotCaptured;
+};
+
+// Reads only: looks at the slot's installed logo (a logo Windows would show,
+// or not), its backup and its original copy.
+SlotReport reportSlot(FileSystem& files, const StorePaths& paths, Slot slot);
+
+}  // namespace quenlark

@@ -1,0 +1,162 @@
+// quenlark-logo end to end, as a script runs it, on a real folder: every
+// command changes the installation as the window's buttons do, keeps its
+// backups and originals in the installation's own folder, and refuses bad
+// input with status 1, one line on standard error and nothing changed.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <map>
+#include <set>
+
+#include "logo_bitmap.h"
+#include "temp_drive.h"
+
+namespace quenlark::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CommandRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// A real logo, told apart by the colour of palette entry 1.
+std::string realLogo(std::uint8_t shade) {
+    converter::LogoPicture logo;
+    logo.palette[1] = {shade, shade, shade};
+    std::fill(logo.pixels.begin(), logo.pixels.end(), 1);
+    return converter::encodeLogo(logo);
+}
+
+std::map<fs::path, std::string> snapshot(const fs::path& root) {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        files[entry.path()] = entry.is_regular_file() ? TempDrive::read(entry.path()) : "<folder>";
+    return files;
+}
+
+class LogoCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TempDrive::put(drive.root() / "LOGO.SYS", realLogo(1));
+        TempDrive::put(drive.windows() / "LOGOW.SYS", realLogo(2));
+        for (std::uint8_t shade : {10, 11, 12})
+            TempDrive::put(pictures() / ("pick" + std::to_string(shade) + ".bmp"), realLogo(shade));
+        TempDrive::put(pictures() / "notes.txt", "not a logo");
+    }
+
+    fs::path pictures() const { return home.root() / "pictures"; }
+    fs::path data() const { return home.root() / "data"; }
+
+    CommandRun run(QStringList arguments) {
+        arguments.prepend(QString::fromStdString(drive.windows().string()));
+        arguments.prepend("--windows-dir");
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", QString::fromStdString(data().string()));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.root().string()));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QUENLARK_LOGO_PROGRAM), arguments);
+        process.waitForFinished(60000);
+        CommandRun result;
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput().toStdString();
+        result.err = process.readAllStandardError().toStdString();
+        return result;
+    }
+
+    std::string list() { return run({"list"}).out; }
+
+    static QString q(const fs::path& path) { return QString::fromStdString(path.string()); }
+
+    TempDrive drive;
+    TempDrive home;
+};
+
+TEST_F(LogoCommand, PutGetRestoreOriginalsAndRandomRoundTrip) {
+    // The first command captures the originals before it changes anything.
+    CommandRun put = run({"put", "wait", q(pictures() / "pick10.bmp")});
+    ASSERT_EQ(put.status, 0) << put.err;
+    EXPECT_EQ(put.err, "");
+    EXPECT_NE(put.out.find("has been successfully installed as new C:\\WINDOWS\\logow.sys."),
+              std::string::npos);
+    EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), realLogo(10));
+    EXPECT_EQ(list(),
+              "startup\tC:\\logo.sys\tinstalled=logo\tbackup=no\toriginal=copy\n"
+              "wait\tC:\\WINDOWS\\logow.sys\tinstalled=logo\tbackup=yes\toriginal=copy\n"
+              "shutdown\tC:\\WINDOWS\\logos.sys\tinstalled=missing\tbackup=no\toriginal=none\n");
+
+    ASSERT_EQ(run({"get", "wait", q(home.root() / "got.sys")}).status, 0);
+    EXPECT_EQ(TempDrive::read(home.root() / "got.sys"), realLogo(10));
+
+    // Restore puts the backup back and keeps the replaced logo as the backup.
+    ASSERT_EQ(run({"restore", "wait"}).status, 0);
+    EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), realLogo(2));
+    ASSERT_EQ(run({"restore", "wait"}).status, 0);
+    EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), realLogo(10));
+
+    // Twenty random picks: never the logo installed at the time.
+    std::set<std::string> picked;
+    for (int i = 0; i < 20; ++i) {
+        const std::string before = TempDrive::read(drive.windows() / "LOGOW.SYS");
+        const CommandRun random = run({"random", "wait", q(pictures()), "--no-backup"});
+        ASSERT_EQ(random.status, 0) << random.err;
+        const std::string after = TempDrive::read(drive.windows() / "LOGOW.SYS");
+        EXPECT_NE(after, before);
+        picked.insert(after);
+    }
+    EXPECT_EQ(picked, (std::set<std::string>{realLogo(10), realLogo(11), realLogo(12)}));
+
+    ASSERT_EQ(run({"put", "shutdown", q(pictures() / "pick11.bmp")}).status, 0);
+    const CommandRun originals = run({"originals"});
+    ASSERT_EQ(originals.status, 0) << originals.err;
+    EXPECT_EQ(originals.out, "All original logos have been successfully restored.\n");
+    EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), realLogo(2));
+    EXPECT_FALSE(fs::exists(drive.windows() / "logos.sys"));
+    // All of it in the installation's own folder, nothing beside the drive.
+    EXPECT_TRUE(fs::exists(data() / "quenlark/installations"));
+    EXPECT_FALSE(fs::exists(drive.tools() / "BACKUP"));
+}
+
+TEST_F(LogoCommand, RefusalsChangeNothing) {
+    ASSERT_EQ(run({"list"}).status, 0);  // the first use's own folders and copies
+    TempDrive::put(home.root() / "existing.sys", "mine");
+    const auto before = snapshot(drive.root());
+    struct Refusal {
+        QStringList arguments;
+        int status;
+        const char* says;
+    };
+    const std::vector<Refusal> refusals{
+        {{"put", "wait", q(pictures() / "notes.txt")}, 1, "can't be used as logo screen"},
+        {{"put", "wait", q(pictures() / "gone.bmp")}, 1, "there is no file"},
+        {{"get", "wait", q(home.root() / "no/such/folder/out.sys")}, 1, "cannot write"},
+        {{"get", "wait", q(home.root() / "existing.sys")}, 1, "--force replaces it"},
+        {{"get", "shutdown", q(home.root() / "new.sys")}, 1, "is missing"},
+        {{"restore", "wait"}, 1, "doesn't exist ! Make a backup first !"},
+        {{"random", "wait", q(home.root() / "existing.sys")}, 1, "there is no folder"},
+        {{"builtin", q(home.root() / "builtin.sys")}, 1, "IO.SYS"},
+        {{"put", "middle", q(pictures() / "pick10.bmp")}, 2, "no slot \"middle\""},
+        {{"put", "wait"}, 2, "put takes 2 argument(s)"},
+        {{"sing"}, 2, "unknown command"},
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.arguments.join(' ').toStdString());
+        const CommandRun result = run(refusal.arguments);
+        EXPECT_EQ(result.status, refusal.status);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(refusal.says), std::string::npos) << result.err;
+        if (refusal.status == 1) {
+            EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        }
+        EXPECT_EQ(snapshot(drive.root()), before);
+    }
+    EXPECT_EQ(TempDrive::read(home.root() / "existing.sys"), "mine");
+    EXPECT_FALSE(fs::exists(home.root() / "new.sys"));
+}
+
+}  // namespace
+}  // namespace quenlark::testing
