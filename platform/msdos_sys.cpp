@@ -1,7 +1,5 @@
 #include "msdos_sys.h"
 
-#include "windows_path.h"
-
 namespace quenlark {
 
 namespace {
@@ -16,27 +14,44 @@ std::string_view trimmed(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> windowsFolderInMsdosSys(std::string_view content) {
-    bool inPaths = false;
+MsdosSys::MsdosSys(std::string_view content) {
+    if (content.find('\0') != std::string_view::npos)
+        return;
+    content = content.substr(0, content.find('\x1a'));
+    std::string section;
     while (!content.empty()) {
         const auto end = content.find_first_of("\r\n");
         const auto line = trimmed(content.substr(0, end));
         content = end == std::string_view::npos ? std::string_view() : content.substr(end + 1);
         if (!line.empty() && line.front() == '[') {
-            inPaths = sameNameIgnoringCase(line, "[Paths]");
+            const auto close = line.find(']');
+            section = trimmed(line.substr(1, close == std::string_view::npos ? close : close - 1));
             continue;
         }
+        // Comments (";") and the lines of x that pad the file have no "=".
         const auto equals = line.find('=');
-        if (!inPaths || equals == std::string_view::npos ||
-            !sameNameIgnoringCase(trimmed(line.substr(0, equals)), "WinDir"))
+        if (equals == std::string_view::npos || line.front() == ';')
             continue;
-        // WinDir names the folder on the boot drive, whatever letter it had.
-        auto parsed = parseWindowsPath(trimmed(line.substr(equals + 1)), "C:\\");
-        if (!parsed || parsed->names.empty())
-            return std::nullopt;
-        return parsed->names;
+        settings_.push_back({section, std::string(trimmed(line.substr(0, equals))),
+                             std::string(trimmed(line.substr(equals + 1)))});
     }
+}
+
+std::optional<std::string> MsdosSys::value(std::string_view section, std::string_view key) const {
+    for (const Setting& s : settings_)
+        if (sameNameIgnoringCase(s.section, section) && sameNameIgnoringCase(s.key, key))
+            return s.value;
     return std::nullopt;
+}
+
+std::optional<WindowsPath> MsdosSys::windowsFolder() const {
+    const auto named = value("Paths", "WinDir");
+    if (!named)
+        return std::nullopt;
+    auto parsed = parseWindowsPath(*named, "C:\\");
+    if (!parsed || parsed->names.empty())
+        return std::nullopt;
+    return parsed;
 }
 
 }  // namespace quenlark
