@@ -28,9 +28,10 @@ class Check {
 
     std::vector<Finding> run() {
         checkMsdosSys();
-        for (const auto& slot : kSlots)
+        for (const auto& slot : kSlots) {
             checkLogo(slot);
-        checkStrayFiles();
+            checkStrayFiles(slot.slot);
+        }
         return std::move(findings_);
     }
 
@@ -46,8 +47,7 @@ class Check {
 
     void checkLogo(const SlotInfo& slot);
     void checkMsdosSys();
-    void checkStrayFiles();
-    void checkStrayFile(const std::string& path, Slot slot);
+    void checkStrayFiles(Slot slot);
 
     FileSystem& files_;
     const StorePaths& paths_;
@@ -115,13 +115,19 @@ void Check::checkLogo(const SlotInfo& slot) {
     }
     // Only the start-up screen rotates its palette.
     const auto first = converter::readBitmapHeader(*bytes)->firstCycled;
-    if (slot.slot == Slot::StartUp && (first < 1 || first > 255))
+    if (slot.slot == Slot::StartUp && (first == 0 || first >= converter::kPaletteSize))
         add(FindingCause::LogoDoesNotAnimate, Severity::Note, slot.slot, path,
             "Windows shows " + path +
                 " without animation: its first rotated palette entry (biClrImportant) is " +
                 std::to_string(first) +
                 ", not one of 1 to 255. Make it with an animated bar (Make Logo From Picture, "
                 "or quenlark-convert --band) if you want one.");
+}
+
+std::string upperCase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
 }
 
 bool isZero(const std::optional<std::string>& value) {
@@ -178,10 +184,8 @@ void Check::checkMsdosSys() {
 
     const auto host = settings.value("Paths", "HostWinBootDrv");
     if (host && !host->empty() && std::isalpha(static_cast<unsigned char>(host->front()))) {
-        const char letter =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(host->front())));
-        const std::string drive = std::string(1, letter) + ":";
-        if (drive != paths_.driveLetter() + ":")
+        const std::string drive = upperCase(host->substr(0, 1)) + ":";
+        if (drive != upperCase(paths_.driveLetter()) + ":")
             problem(FindingCause::CompressedDriveHost, Slot::StartUp, msdosSys_,
                     msdosSys_ + " says that Windows starts from drive " + drive +
                         " (HostWinBootDrv in [Paths]): " + paths_.driveLetter() +
@@ -192,22 +196,33 @@ void Check::checkMsdosSys() {
     }
 }
 
-void Check::checkStrayFile(const std::string& path, Slot slot) {
-    if (!files_.fileExists(path))
-        return;
-    const std::string caption(slotInfo(slot).caption);
-    problem(FindingCause::StrayLogoFile, slot, path,
-            "Windows never reads " + path + "; it takes its " + caption + " logo only from " +
-                paths_.installedOf(slot) + ". Install " + path + " in " + caption +
-                " if it is the logo you meant, and remove it.");
-}
+// The names people give a slot's logo, and the places they put it, where
+// Windows never looks.
+struct StrayFile {
+    Slot slot;
+    bool atDriveRoot;  // else in the Windows folder
+    std::string_view name;
+};
+constexpr StrayFile kStrayFiles[] = {
+    {Slot::StartUp, true, "LOGO.BMP"},
+    {Slot::StartUp, false, "LOGO.SYS"},
+    {Slot::Wait, true, "LOGOW.SYS"},
+    {Slot::ShutDown, true, "LOGOS.SYS"},
+};
 
-// The names people give a logo in the places they think Windows looks.
-void Check::checkStrayFiles() {
-    checkStrayFile(driveRoot_ + "LOGO.BMP", Slot::StartUp);
-    checkStrayFile(paths_.windowsDirectory + "\\LOGO.SYS", Slot::StartUp);
-    checkStrayFile(driveRoot_ + "LOGOW.SYS", Slot::Wait);
-    checkStrayFile(driveRoot_ + "LOGOS.SYS", Slot::ShutDown);
+void Check::checkStrayFiles(Slot slot) {
+    const std::string caption(slotInfo(slot).caption);
+    for (const StrayFile& stray : kStrayFiles) {
+        if (stray.slot != slot)
+            continue;
+        const std::string folder = stray.atDriveRoot ? driveRoot_ : paths_.windowsDirectory + "\\";
+        const std::string path = folder + std::string(stray.name);
+        if (files_.fileExists(path))
+            problem(FindingCause::StrayLogoFile, slot, path,
+                    "Windows never reads " + path + "; it takes its " + caption +
+                        " logo only from " + paths_.installedOf(slot) + ". Install " + path +
+                        " in " + caption + " if it is the logo you meant, and remove it.");
+    }
 }
 
 std::string counted(std::size_t count, const std::string& noun) {
