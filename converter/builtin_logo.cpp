@@ -1,7 +1,5 @@
 #include "builtin_logo.h"
 
-#include <cctype>
-
 #include "logo_bitmap.h"
 #include "logo_stream.h"
 
@@ -19,13 +17,6 @@ constexpr std::size_t kLoaderSize = 0x800;
 bool isCompressedAsAWhole(std::string_view ioSys) {
     return ioSys.size() >= kLoaderSize + 2 && ioSys.substr(0, 2) == "MZ" &&
            ioSys.substr(kLoaderSize, 2) == "CM";
-}
-
-// "It is ..." as the second half of a sentence.
-std::string asClause(std::string sentence) {
-    if (!sentence.empty())
-        sentence[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(sentence[0])));
-    return sentence;
 }
 
 }  // namespace

@@ -64,56 +64,91 @@ std::string encodeLogo(const LogoPicture& logo) {
     return out;
 }
 
-Result<LogoPicture> decodeLogo(std::string_view bytes) {
-    using R = Result<LogoPicture>;
+std::optional<BitmapHeader> readBitmapHeader(std::string_view bytes) {
     if (bytes.size() < kFileHeaderSize + kInfoHeaderSize || bytes[0] != 'B' || bytes[1] != 'M')
-        return R::failure("It is not a Windows bitmap.");
-    const std::uint32_t infoSize = getU32(bytes, 14);
-    // Later header versions extend this one, so the fields below stay put.
-    if (infoSize < kInfoHeaderSize || infoSize > bytes.size() - kFileHeaderSize)
-        return R::failure("Its bitmap header is damaged.");
-    const auto width = static_cast<std::int32_t>(getU32(bytes, 18));
-    const auto height = static_cast<std::int32_t>(getU32(bytes, 22));
-    const std::uint16_t bits = getU16(bytes, 28);
-    const std::uint32_t compression = getU32(bytes, 30);
-    const std::uint32_t coloursUsed = getU32(bytes, 46);
-    const std::uint32_t important = getU32(bytes, kFirstCycledOffset);
-    const std::uint32_t pixelOffset = getU32(bytes, 10);
+        return std::nullopt;
+    BitmapHeader header;
+    header.pixelOffset = getU32(bytes, 10);
+    header.infoSize = getU32(bytes, 14);
+    header.width = static_cast<std::int32_t>(getU32(bytes, 18));
+    header.height = static_cast<std::int32_t>(getU32(bytes, 22));
+    header.bitsPerPixel = getU16(bytes, 28);
+    header.compression = getU32(bytes, 30);
+    header.coloursUsed = getU32(bytes, 46);
+    header.firstCycled = getU32(bytes, kFirstCycledOffset);
+    return header;
+}
 
-    if (bits != 8)
-        return R::failure("It has " + std::to_string(bits) +
-                          " bits per pixel; Windows shows only 256-colour (8-bit) logos.");
-    if (compression != 0)
-        return R::failure("It is compressed; Windows shows only uncompressed logos.");
-    if (width != kLogoWidth || (height != kLogoHeight && height != -kLogoHeight))
-        return R::failure("It is " + std::to_string(width) + " x " +
-                          std::to_string(height < 0 ? -static_cast<long long>(height) : height) +
-                          " pixels; a logo is 320 x 400.");
-    if (coloursUsed != 0 && coloursUsed != kPaletteSize)
-        return R::failure("Its palette has " + std::to_string(coloursUsed) +
-                          " entries; Windows needs all 256.");
+namespace {
 
-    const std::size_t paletteAt = kFileHeaderSize + infoSize;
-    const std::size_t pixelBytes = static_cast<std::size_t>(kLogoWidth) * kLogoHeight;
-    if (pixelOffset < paletteAt + kPaletteSize * 4 || pixelOffset > bytes.size() ||
-        bytes.size() - pixelOffset < pixelBytes)
-        return R::failure("The file is cut short or its bitmap header is damaged.");
+LogoProblem problem(LogoFault fault, std::string reason) {
+    return {fault, std::move(reason)};
+}
+
+// Why Windows would not show a file of `length` bytes with `header` as a logo.
+std::optional<LogoProblem> problemIn(const std::optional<BitmapHeader>& header,
+                                     std::size_t length) {
+    using F = LogoFault;
+    if (!header)
+        return problem(F::NotABitmap, "It is not a Windows bitmap.");
+    // Later header versions extend this one, so the fields read stay put.
+    if (header->infoSize < kInfoHeaderSize || header->infoSize > length - kFileHeaderSize)
+        return problem(F::NotABitmap, "Its bitmap header is damaged.");
+    if (header->bitsPerPixel != 8)
+        return problem(F::WrongColours,
+                       "It has " + std::to_string(header->bitsPerPixel) +
+                           " bits per pixel; Windows shows only 256-colour (8-bit) logos.");
+    if (header->compression != 0)
+        return problem(F::Compressed, "It is compressed; Windows shows only uncompressed logos.");
+    const long long height = header->height;
+    if (header->width != kLogoWidth || (height != kLogoHeight && height != -kLogoHeight))
+        return problem(F::WrongSize, "It is " + std::to_string(header->width) + " x " +
+                                         std::to_string(height < 0 ? -height : height) +
+                                         " pixels; a logo is 320 x 400.");
+    if (header->coloursUsed != 0 && header->coloursUsed != kPaletteSize)
+        return problem(F::WrongColours, "Its palette has " + std::to_string(header->coloursUsed) +
+                                            " entries; Windows needs all 256.");
+    const std::uint64_t paletteEnd = kFileHeaderSize + header->infoSize + kPaletteSize * 4;
+    if (header->pixelOffset < paletteEnd)
+        return problem(F::NotABitmap, "Its bitmap header is damaged.");
+    const std::uint64_t needed =
+        std::uint64_t{header->pixelOffset} + static_cast<std::uint64_t>(kLogoWidth) * kLogoHeight;
+    if (length < needed)
+        return problem(F::Truncated, "The file is cut short; its header calls for " +
+                                         std::to_string(needed) + " bytes and it has " +
+                                         std::to_string(length) + ".");
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<LogoProblem> findLogoProblem(std::string_view bytes) {
+    return problemIn(readBitmapHeader(bytes), bytes.size());
+}
+
+Result<LogoPicture> decodeLogo(std::string_view bytes) {
+    const auto header = readBitmapHeader(bytes);
+    if (auto why = problemIn(header, bytes.size()))
+        return Result<LogoPicture>::failure(std::move(why->reason));
 
     LogoPicture logo;
+    const std::size_t paletteAt = kFileHeaderSize + header->infoSize;
     for (int i = 0; i < kPaletteSize; ++i) {
         const std::size_t at = paletteAt + static_cast<std::size_t>(i) * 4;
         logo.palette[i] = {static_cast<std::uint8_t>(bytes[at + 2]),
                            static_cast<std::uint8_t>(bytes[at + 1]),
                            static_cast<std::uint8_t>(bytes[at])};
     }
-    const bool bottomUp = height > 0;
+    const bool bottomUp = header->height > 0;
     for (int row = 0; row < kLogoHeight; ++row) {
         const int y = bottomUp ? kLogoHeight - 1 - row : row;
-        const char* from = bytes.data() + pixelOffset + static_cast<std::size_t>(row) * kLogoWidth;
+        const char* from =
+            bytes.data() + header->pixelOffset + static_cast<std::size_t>(row) * kLogoWidth;
         std::copy(from, from + kLogoWidth,
                   logo.pixels.begin() + static_cast<std::ptrdiff_t>(y) * kLogoWidth);
     }
-    logo.firstCycled = important < kPaletteSize ? static_cast<int>(important) : 0;
+    const std::uint32_t first = header->firstCycled;
+    logo.firstCycled = first < kPaletteSize ? static_cast<int>(first) : 0;
     return logo;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cctype>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,5 +33,12 @@ class Result {
 
 // The outcome of an action that yields nothing but may fail.
 struct Done {};
+
+// A failure's sentence ("It is ...") as the second half of another.
+inline std::string asClause(std::string sentence) {
+    if (!sentence.empty())
+        sentence[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(sentence[0])));
+    return sentence;
+}
 
 }  // namespace quenlark::converter

@@ -18,10 +18,6 @@ namespace {
 
 // A VHD's footer follows its sectors.
 constexpr std::uint64_t kVhdFooter = 512;
-// MSDOS.SYS as Windows 9x writes it is a few hundred bytes; DOS's kernel of
-// that name is some tens of kilobytes and holds no settings.
-constexpr std::uint64_t kMsdosSysLimit = 64 * 1024;
-
 // mtools reads this file after the system's and the user's, so these are the
 // settings in force whatever those say. The listing format is the one
 // MtoolsVolume reads.
@@ -227,10 +223,11 @@ std::optional<std::vector<std::string>> DiskImage::findWindowsFolder(MtoolsVolum
         return std::nullopt;
     std::vector<std::string> wanted{"WINDOWS"};
     if (const FatEntry* msdos = findFatEntry(*root, "MSDOS.SYS");
-        msdos && !msdos->folder && msdos->size <= kMsdosSysLimit) {
+        msdos && !msdos->folder && msdos->size <= kLargestMsdosSys) {
+        // WinDir names the folder on the boot drive, whatever letter it had.
         if (auto content = volume.read({msdos->name}, msdos->size))
-            if (auto named = windowsFolderInMsdosSys(*content))
-                wanted = *named;
+            if (auto named = MsdosSys(*content).windowsFolder())
+                wanted = named->names;
     }
     // The folder as the disk spells it, level by level.
     std::vector<std::string> found;
