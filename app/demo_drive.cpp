@@ -33,7 +33,8 @@ bool writeSampleLogo(const fs::path& folder, const SlotInfo& slot) {
     if (findNameIgnoringCase(folder, name))
         return true;
     const QByteArray bytes =
-        sampleLogoBitmap(QString::fromLatin1(slot.caption), sampleColour(slot.slot));
+        sampleLogoBitmap(QString::fromLatin1(slot.caption), sampleColour(slot.slot),
+                         slot.slot == Slot::StartUp);
     return writeFileAtomically(folder / name, std::string_view(bytes.constData(), bytes.size()));
 }
 

@@ -1,19 +1,24 @@
 #include "sample_logo.h"
 
-#include <QBuffer>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "animated_band.h"
 #include "program_fonts.h"
 
 namespace quenlark {
 
 namespace {
 
-constexpr int kGradientColours = 240;
-constexpr int kGreys = 16;
+using converter::kLogoHeight;
+using converter::kLogoWidth;
 
-// The gradient's own colours and a ramp of greys for the lettering: 256 in all.
+// The gradient's own colours and a ramp of greys for the lettering, leaving
+// the entries from the animated bar's first on for the bar.
+constexpr int kGreys = 16;
+constexpr int kGradientColours = converter::kDefaultFirstCycled - kGreys;
+
 // Black comes first: Windows paints the screen's border in entry 0.
 QList<QRgb> paletteFor(const QColor& top) {
     QList<QRgb> colours;
@@ -28,9 +33,7 @@ QList<QRgb> paletteFor(const QColor& top) {
     return colours;
 }
 
-}  // namespace
-
-QImage sampleLogo(const QString& caption, const QColor& top) {
+QImage drawing(const QString& caption, const QColor& top) {
     QImage canvas(kLogoWidth, kLogoHeight, QImage::Format_RGB32);
     QPainter p(&canvas);
     QLinearGradient gradient(0, 0, 0, kLogoHeight);
@@ -44,21 +47,27 @@ QImage sampleLogo(const QString& caption, const QColor& top) {
     p.setPen(QColor(192, 192, 192));
     p.setFont(layoutFont("Tahoma", 12));
     p.drawText(QRect(0, 200, kLogoWidth, 40), Qt::AlignCenter, "Quenlark sample logo");
-    p.end();
-
-    QImage logo = canvas.convertToFormat(QImage::Format_Indexed8, paletteFor(top),
-                                         Qt::ThresholdDither | Qt::AvoidDither);
-    // Windows wants the whole palette in the file, used or not.
-    logo.setColorTable(paletteFor(top));
-    return logo;
+    return canvas;
 }
 
-QByteArray sampleLogoBitmap(const QString& caption, const QColor& top) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    sampleLogo(caption, top).save(&buffer, "BMP");
-    return bytes;
+}  // namespace
+
+QByteArray sampleLogoBitmap(const QString& caption, const QColor& top, bool animated) {
+    const QList<QRgb> colours = paletteFor(top);
+    const QImage indexed = drawing(caption, top).convertToFormat(
+        QImage::Format_Indexed8, colours, Qt::ThresholdDither | Qt::AvoidDither);
+    converter::LogoPicture logo;
+    for (int i = 0; i < colours.size(); ++i)
+        logo.palette[i] = {static_cast<std::uint8_t>(qRed(colours[i])),
+                           static_cast<std::uint8_t>(qGreen(colours[i])),
+                           static_cast<std::uint8_t>(qBlue(colours[i]))};
+    for (int y = 0; y < kLogoHeight; ++y) {
+        const uchar* row = indexed.constScanLine(y);
+        std::copy(row, row + kLogoWidth, logo.pixels.begin() + y * kLogoWidth);
+    }
+    if (animated)
+        converter::drawBand(logo, converter::kDefaultFirstCycled);
+    return QByteArray::fromStdString(converter::encodeLogo(logo));
 }
 
 }  // namespace quenlark

@@ -16,6 +16,10 @@ namespace quenlark::converter {
 // Windows ME, which is compressed as a whole.
 Result<std::string> builtinLogo(std::string_view ioSys);
 
+// IO.SYS of Windows 95 and 98 is about 220 KB; a file far larger is not one,
+// and is not read into memory whole.
+inline constexpr std::size_t kLargestIoSys = std::size_t{4} << 20;
+
 inline constexpr const char* kWindowsMeNotSupported = "IO.SYS of Windows ME is not supported";
 
 }  // namespace quenlark::converter

@@ -4,16 +4,16 @@
 // is answered as the command says. Exit status 0 done, 1 failed (one line on
 // standard error, the installation unchanged), 2 wrong usage.
 #include <QCommandLineParser>
-#include <QGuiApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <system_error>
 
 #include "batch_user.h"
-#include "builtin_logo.h"
-#include "builtin_logo_file.h"
+#include "builtin_logo_reader.h"
+#include "installation_check.h"
 #include "installation_options.h"
 #include "installations.h"
 #include "logo_store.h"
@@ -42,6 +42,8 @@ constexpr const char* kCommands =
     "  random SLOT FOLDER   put a logo from FOLDER picked at random, never the one installed\n"
     "                       now when another is there\n"
     "  builtin OUT          save the start-up logo built into the drive's IO.SYS\n"
+    "  check                what will keep Windows from showing each logo, one finding a\n"
+    "                       line (exit status 1 when there is any); changes nothing\n"
     "SLOT: startup, wait or shutdown.";
 
 void printLine(std::FILE* to, const std::string& text) {
@@ -203,21 +205,17 @@ class Command {
     }
 
     int builtin(const fs::path& out) {
-        const std::string ioSys = store_.paths().driveLetter() + ":\\IO.SYS";
-        const auto bytes = files_.readFile(ioSys, converter::kLargestIoSys);
-        if (!bytes)
-            return failed("cannot read " + ioSys + ", where Windows keeps its built-in logo." +
-                          reason());
-        const auto logo = converter::builtinLogo(*bytes);
+        std::string error;
+        const auto logo = readBuiltinLogo(files_, store_.paths(), error);
         if (!logo)
-            return failed(logo.error());
+            return failed(error);
         const auto written = converter::writeNewFile(
             out, *logo,
             replaceOut_ ? converter::ExistingFile::Replace : converter::ExistingFile::Keep);
         if (!written)
             return failed(written.error());
-        printLine(stdout,
-                  "The built-in logo of " + ioSys + " has been saved as " + out.string() + ".");
+        printLine(stdout, "The built-in logo of " + ioSysPath(store_.paths()) +
+                              " has been saved as " + out.string() + ".");
         return kDone;
     }
 
@@ -257,6 +255,22 @@ class Command {
 };
 
 }  // namespace
+
+// Reads only: unlike the other commands it does not run the start-up
+// sequence, which makes folders and the settings file.
+int check(OpenInstallation& installation) {
+    const auto windowsDirectory = installation.windowsDirectory->query();
+    if (!windowsDirectory)
+        return failed("the Windows folder of this installation cannot be found.");
+    const auto findings = checkInstallation(
+        *installation.files,
+        formStorePaths(*windowsDirectory, installation.files->currentDirectory()));
+    for (const Finding& finding : findings)
+        printLine(stdout, findingLine(finding));
+    if (findings.empty())
+        printLine(stdout, std::string(kAllLogosShown));
+    return findings.empty() ? kDone : kFailed;
+}
 
 // Qt's own warnings (a missing runtime folder, say) are not for the user of
 // a script: standard error carries one line of ours at most.
@@ -313,8 +327,9 @@ int main(int argc, char** argv) {
         bool slotFirst;
     };
     static const Shape kShapes[] = {
-        {"list", 0, false},   {"get", 2, true},        {"put", 2, true},    {"backup", 1, true},
-        {"restore", 1, true}, {"originals", 0, false}, {"random", 2, true}, {"builtin", 1, false}};
+        {"list", 0, false},  {"get", 2, true},      {"put", 2, true},
+        {"backup", 1, true}, {"restore", 1, true},  {"originals", 0, false},
+        {"random", 2, true}, {"builtin", 1, false}, {"check", 0, false}};
     const Shape* shape = nullptr;
     for (const Shape& s : kShapes)
         if (command == s.name)
@@ -341,7 +356,10 @@ int main(int argc, char** argv) {
     if (auto* why = std::get_if<std::string>(&opened))
         return failed(*why);
 
-    Command run(std::get<OpenInstallation>(opened), !parser.isSet(noBackup), parser.isSet(force));
+    auto& installation = std::get<OpenInstallation>(opened);
+    if (command == "check")
+        return check(installation);
+    Command run(installation, !parser.isSet(noBackup), parser.isSet(force));
     if (!run.startUp())
         return failed("the Windows folder of this installation cannot be found.");
     if (command == "list")

@@ -171,21 +171,24 @@ BootPreviewWindow::BootPreviewWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Boot Preview"));
 }
 
-void BootPreviewWindow::showLogo(const QByteArray& bytes, const QString& caption) {
+void BootPreviewWindow::showLogo(const QByteArray& bytes, const QString& caption,
+                                 const QString& heading) {
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Boot Preview")
                                      : QStringLiteral("Boot Preview - ") + caption);
+    QString note;
     if (!preview_->setLogoBytes(bytes)) {
-        note_->setText(preview_->problem() +
-                       QStringLiteral(" It is no picture that can be shown here either."));
+        note = preview_->problem() +
+               QStringLiteral(" It is no picture that can be shown here either.");
     } else if (!preview_->problem().isEmpty()) {
-        note_->setText(preview_->problem());
+        note = preview_->problem();
     } else if (preview_->firstCycled() != 0) {
-        note_->setText(QStringLiteral("Palette entries %1 to 255 rotate, one step every %2 ms.")
-                           .arg(preview_->firstCycled())
-                           .arg(BootPreview::kStepMilliseconds));
+        note = QStringLiteral("Palette entries %1 to 255 rotate, one step every %2 ms.")
+                   .arg(preview_->firstCycled())
+                   .arg(BootPreview::kStepMilliseconds);
     } else {
-        note_->setText(QStringLiteral("A still picture: no palette entries rotate."));
+        note = QStringLiteral("A still picture: no palette entries rotate.");
     }
+    note_->setText(heading.isEmpty() ? note : heading + ' ' + note);
 }
 
 QString BootPreviewWindow::note() const {

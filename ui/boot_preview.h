@@ -81,7 +81,9 @@ class BootPreviewWindow : public QWidget {
     explicit BootPreviewWindow(QWidget* parent = nullptr);
 
     // Shows the logo file in `bytes`; `caption` names it in the title bar.
-    void showLogo(const QByteArray& bytes, const QString& caption);
+    // `heading`, when given, opens the line under the picture: where the logo
+    // comes from when that is not plain.
+    void showLogo(const QByteArray& bytes, const QString& caption, const QString& heading = {});
 
     BootPreview* preview() const { return preview_; }
     QString note() const;

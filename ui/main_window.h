@@ -15,6 +15,7 @@ class QMenu;
 namespace quenlark {
 
 class BootPreviewWindow;
+class CheckDialog;
 class ConvertDialog;
 class LogoViewer;
 class SlotPage;
@@ -41,6 +42,11 @@ class MainWindow : public QMainWindow, public UserInteraction {
     // said why in a box, when it cannot be managed; the current one stays.
     bool openWindowsFolder(const QString& folder);
     bool openDiskImage(const QString& file);
+
+    // Tools, Save Built-in Logo As: writes the start-up logo built into the
+    // drive's IO.SYS to `file`; false, having said why in a box, when it
+    // cannot.
+    bool saveBuiltinLogo(const QString& file);
 
     Answer showMessage(const std::string& text, MessageStyle style) override;
     void setStatus(const std::string& text) override;
@@ -78,6 +84,11 @@ class MainWindow : public QMainWindow, public UserInteraction {
     // previewed file as Windows shows it at boot.
     void makeLogoFromPicture();
     void showBootPreview();
+    void showBuiltinLogo(const std::string& missingLogo);
+    void showInBootPreview(const std::string& bytes, const QString& caption,
+                           const QString& heading);
+    void saveBuiltinLogoAs();
+    void checkInstallation();
 
     Platform& platform_;
     std::unique_ptr<LogoStore> store_;
@@ -89,6 +100,7 @@ class MainWindow : public QMainWindow, public UserInteraction {
     QPointer<LogoViewer> viewer_;
     QPointer<ConvertDialog> converter_;
     QPointer<BootPreviewWindow> bootPreview_;
+    QPointer<CheckDialog> checkDialog_;
 };
 
 }  // namespace quenlark

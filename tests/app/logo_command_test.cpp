@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "fake_io_sys.h"
 #include "logo_bitmap.h"
 #include "temp_drive.h"
 
@@ -116,6 +117,13 @@ TEST_F(LogoCommand, PutGetRestoreOriginalsAndRandomRoundTrip) {
     EXPECT_EQ(originals.out, "All original logos have been successfully restored.\n");
     EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), realLogo(2));
     EXPECT_FALSE(fs::exists(drive.windows() / "logos.sys"));
+    // The start-up logo built into IO.SYS, written out as a logo file.
+    const std::string builtin = converter::encodeLogo(converter::testing::patternLogo());
+    TempDrive::put(drive.root() / "io.sys",
+                   converter::testing::fakeIoSys(converter::testing::compressLogoStream(builtin)));
+    ASSERT_EQ(run({"builtin", q(home.root() / "builtin.sys")}).status, 0);
+    EXPECT_EQ(TempDrive::read(home.root() / "builtin.sys"), builtin);
+
     // All of it in the installation's own folder, nothing beside the drive.
     EXPECT_TRUE(fs::exists(data() / "quenlark/installations"));
     EXPECT_FALSE(fs::exists(drive.tools() / "BACKUP"));
@@ -142,6 +150,7 @@ TEST_F(LogoCommand, RefusalsChangeNothing) {
         {{"put", "middle", q(pictures() / "pick10.bmp")}, 2, "no slot \"middle\""},
         {{"put", "wait"}, 2, "put takes 2 argument(s)"},
         {{"sing"}, 2, "unknown command"},
+        {{"check", "wait"}, 2, "check takes 0 argument(s)"},
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.arguments.join(' ').toStdString());
@@ -154,6 +163,15 @@ TEST_F(LogoCommand, RefusalsChangeNothing) {
         }
         EXPECT_EQ(snapshot(drive.root()), before);
     }
+    // The check only reads: its findings, one a line, and status 1.
+    const CommandRun check = run({"check"});
+    EXPECT_EQ(check.status, 1);
+    // The Start Up logo has no palette to turn (a note), no Shut Down logo.
+    EXPECT_EQ(check.out.rfind("Start Up: ", 0), 0u) << check.out;
+    EXPECT_NE(check.out.find("\nShut Down: There is no C:\\WINDOWS\\logos.sys"), std::string::npos)
+        << check.out;
+    EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 2) << check.out;
+    EXPECT_EQ(snapshot(drive.root()), before);
     EXPECT_EQ(TempDrive::read(home.root() / "existing.sys"), "mine");
     EXPECT_FALSE(fs::exists(home.root() / "new.sys"));
 }

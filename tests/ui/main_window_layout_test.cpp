@@ -297,6 +297,8 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
             {"special", "restoreOriginals", "Restore &Originals", QKeySequence("Ctrl+O")},
             {"tools", "makeLogo", "Make &Logo From Picture...", {}},
             {"tools", "bootPreview", "&Boot Preview", {}},
+            {"tools", "saveBuiltinLogo", "Save &Built-in Logo As...", {}},
+            {"tools", "checkInstallation", "&Check Installation...", {}},
             {"info", "readMe", "Read &Me", QKeySequence("Ctrl+M")},
             {"info", "infoSeparator", nullptr, {}},
             {"info", "about", "&About", QKeySequence("Ctrl+A")},

@@ -2,13 +2,16 @@
 // dialog last looked; Boot Preview shows the shown page's previewed file, and
 // says so when that file cannot be read.
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTest>
 
 #include "boot_preview.h"
+#include "check_dialog.h"
 #include "convert_dialog.h"
+#include "fake_io_sys.h"
 #include "modal_answerer.h"
 #include "program_style.h"
 #include "settings_file.h"
@@ -88,6 +91,51 @@ class MainWindowToolsTest : public QObject, public WindowOnDrive {
                          "to preview."));
         QCOMPARE(modal.boxes().at(0).icon, QMessageBox::Warning);
         QVERIFY(!bootPreview());
+    }
+
+    // Without a LOGO.SYS Windows shows the logo built into IO.SYS: Boot
+    // Preview shows it turning and says where it comes from; Save Built-in
+    // Logo As writes it; without IO.SYS, a box says so.
+    void builtinLogoIsPreviewedAndSaved() {
+        fs::remove(drive_->root() / "LOGO.SYS");
+        converter::LogoPicture logo = converter::testing::patternLogo();
+        logo.firstCycled = 236;
+        const std::string logoFile = converter::encodeLogo(logo);
+        TempDrive::put(
+            drive_->root() / "io.sys",
+            converter::testing::fakeIoSys(converter::testing::compressLogoStream(logoFile)));
+        action("bootPreview")->trigger();
+        QVERIFY(bootPreview());
+        QVERIFY(bootPreview()->note().startsWith(
+            "There is no C:\\logo.sys, so Windows shows this logo, built into C:\\IO.SYS. "
+            "Palette entries 236 to 255 rotate"));
+        QVERIFY(bootPreview()->preview()->isAnimating());
+
+        const fs::path saved = drive_->root().parent_path() / "builtin.sys";
+        QVERIFY(run_->form.saveBuiltinLogo(QString::fromStdString(saved.string())));
+        QCOMPARE(TempDrive::read(saved), logoFile);
+
+        fs::remove(drive_->root() / "io.sys");
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::Ok);
+        modal.answer(QMessageBox::Ok);
+        action("bootPreview")->trigger();
+        QVERIFY(!run_->form.saveBuiltinLogo(QString::fromStdString(saved.string())));
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        for (const SeenBox& box : modal.boxes())
+            QVERIFY(box.text.contains("There is no C:\\IO.SYS, where Windows keeps its built-in"));
+        QCOMPARE(TempDrive::read(saved), logoFile);
+    }
+
+    // The check's findings in a dialog of their own, and in short on the
+    // status line.
+    void checkInstallationShowsItsFindings() {
+        fs::remove(drive_->windows() / "LOGOW.SYS");
+        action("checkInstallation")->trigger();
+        QCOMPARE(run_->form.findChildren<CheckDialog*>().size(), 1);
+        QVERIFY(run_->find<QLabel>("statusLine")
+                    ->text()
+                    .startsWith("The installation check found 1 problem"));
     }
 
   private:
