@@ -33,8 +33,7 @@ ProgramFolders userProgramFolders(const fs::path& programFolder) {
 Installations::Installations(ProgramFolders folders) : folders_(std::move(folders)) {}
 
 fs::path Installations::startupFolderOf(const OpenInstallation& installation) const {
-    return folders_.data / "installations" /
-           startupFolderName(installation.name, installation.identity);
+    return folders_.data / "installations" / installation.folderName;
 }
 
 // Keyed by the image file, not by the volume in it: a copy of an image must

@@ -64,6 +64,7 @@ std::optional<OpenInstallation> openFolderInstallation(const InstallationSource&
     open.identity = "folder:" + windowsFolder.string();
     const fs::path root = host.driveRoot();
     open.name = root.has_filename() ? root.filename().string() : std::string("root");
+    open.folderName = startupFolderName(open.name, open.identity);
     return open;
 }
 

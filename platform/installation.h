@@ -45,8 +45,12 @@ struct OpenInstallation {
     // Stays the same for the same installation however it is reached, so
     // that its backups and originals are found again.
     std::string identity;
-    // A short name for menus and folder names: the drive's folder name.
+    // A short name for menus: the drive's folder name, the image's file name.
     std::string name;
+    // What its own folder of backups and originals is called (see
+    // startupFolderName): it must not change while the identity stays, so
+    // an image's is named after its volume label, not its file.
+    std::string folderName;
 };
 
 // Opens the installation whose Windows folder is `source.path`. The folder

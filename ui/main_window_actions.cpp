@@ -20,8 +20,11 @@
 
 namespace quenlark {
 
+// A copy that failed may have a reason the box's text cannot know: a disk
+// image that an emulator holds, or that is read-only. It goes under the text.
 Answer MainWindow::showMessage(const std::string& text, MessageStyle style) {
-    return showMessageBox(this, text, style);
+    return showMessageBox(this, text, style,
+                          style == MessageStyle::RetryCancel ? platform_.files.lastFailure() : "");
 }
 
 // A text too long for the line at the layout's size is set smaller rather

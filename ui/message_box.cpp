@@ -85,7 +85,8 @@ class ProgramMessageBox : public QMessageBox {
 
 }  // namespace
 
-Answer showMessageBox(QWidget* parent, const std::string& text, MessageStyle style) {
+Answer showMessageBox(QWidget* parent, const std::string& text, MessageStyle style,
+                      const std::string& details) {
     const BoxLook look = lookOf(style);
     const bool dismissable = look.escape != QMessageBox::NoButton;
 
@@ -95,6 +96,8 @@ Answer showMessageBox(QWidget* parent, const std::string& text, MessageStyle sty
     box.setWindowTitle(kProgramTitle);
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));
+    if (!details.empty())
+        box.setInformativeText(QString::fromStdString(details));
     box.setIcon(look.icon);
     for (QMessageBox::StandardButton button : look.buttons)
         box.addButton(button);

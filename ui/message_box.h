@@ -12,7 +12,8 @@ namespace quenlark {
 // program's title as caption, and waits for the answer. The first button is
 // the default. Escape and the close button answer Cancel where there is a
 // Cancel button and OK where OK is the only one; a Yes/No box can be closed
-// only with Yes or No.
-Answer showMessageBox(QWidget* parent, const std::string& text, MessageStyle style);
+// only with Yes or No. `details`, when given, goes under the text.
+Answer showMessageBox(QWidget* parent, const std::string& text, MessageStyle style,
+                      const std::string& details = {});
 
 }  // namespace quenlark

@@ -32,6 +32,9 @@ std::optional<OpenInstallation> openImageInstallation(const InstallationSource& 
         open.notice += " " + *why;
     open.identity = image->identity();
     open.name = image->displayName();
+    // A moved, renamed or copied image is the same installation.
+    const std::string& label = image->volume().label;
+    open.folderName = startupFolderName(label.empty() ? "volume" : label, open.identity);
     open.image = std::move(image);
     return open;
 }

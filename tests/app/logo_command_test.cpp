@@ -10,6 +10,7 @@
 #include <set>
 
 #include "fake_io_sys.h"
+#include "image_maker.h"
 #include "logo_bitmap.h"
 #include "temp_drive.h"
 
@@ -52,9 +53,12 @@ class LogoCommand : public ::testing::Test {
     fs::path pictures() const { return home.root() / "pictures"; }
     fs::path data() const { return home.root() / "data"; }
 
+    // On the folder drive, unless the arguments name an installation.
     CommandRun run(QStringList arguments) {
-        arguments.prepend(QString::fromStdString(drive.windows().string()));
-        arguments.prepend("--windows-dir");
+        if (!arguments.contains("--image")) {
+            arguments.prepend(QString::fromStdString(drive.windows().string()));
+            arguments.prepend("--windows-dir");
+        }
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", QString::fromStdString(data().string()));
@@ -127,6 +131,32 @@ TEST_F(LogoCommand, PutGetRestoreOriginalsAndRandomRoundTrip) {
     // All of it in the installation's own folder, nothing beside the drive.
     EXPECT_TRUE(fs::exists(data() / "quenlark/installations"));
     EXPECT_FALSE(fs::exists(drive.tools() / "BACKUP"));
+}
+
+// The same commands on a disk image, changed in place and left clean; a copy
+// of the image under another name finds the originals of the first.
+TEST_F(LogoCommand, DiskImageAndItsCopyShareTheirOriginals) {
+    ImageMaker maker(home.root() / "images");
+    ImageRecipe recipe;
+    recipe.files["WINDOWS/LOGOW.SYS"] = realLogo(2);
+    const MadeImage image = maker.makeRaw("w98.img", recipe);
+    const QString file = q(image.file);
+    const CommandRun put = run({"--image", file, "put", "wait", q(pictures() / "pick10.bmp")});
+    ASSERT_EQ(put.status, 0) << put.err;
+    EXPECT_TRUE(maker.readFile(image, "WINDOWS/LOGOW.SYS") == realLogo(10));
+    EXPECT_EQ(maker.fsckFindings(image), "");
+
+    MadeImage renamed = image;
+    renamed.file = home.root() / "renamed.img";
+    fs::copy_file(image.file, renamed.file);
+    const QString copy = q(renamed.file);
+    EXPECT_NE(run({"--image", copy, "list"})
+                  .out.find("wait\tC:\\WINDOWS\\logow.sys\tinstalled=logo"
+                            "\tbackup=yes\toriginal=copy"),
+              std::string::npos);
+    ASSERT_EQ(run({"--image", copy, "originals"}).status, 0);
+    EXPECT_TRUE(maker.readFile(renamed, "WINDOWS/LOGOW.SYS") == realLogo(2));
+    EXPECT_TRUE(maker.readFile(image, "WINDOWS/LOGOW.SYS") == realLogo(10));
 }
 
 TEST_F(LogoCommand, RefusalsChangeNothing) {

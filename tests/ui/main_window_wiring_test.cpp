@@ -12,9 +12,11 @@
 #include <map>
 
 #include "about_box.h"
+#include "image_maker.h"
 #include "logo_viewer.h"
 #include "modal_answerer.h"
 #include "program_style.h"
+#include "sample_logo.h"
 #include "window_run.h"
 
 using namespace quenlark;
@@ -215,6 +217,37 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
         QCOMPARE(snapshot(other.root()), before);
         QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kNewColour);
         QCOMPARE(driveMenu()->findChildren<QAction*>("recentInstallation").size(), 2);
+    }
+
+    // Drive, Open Disk Image: the Windows in an image, read in place. An image
+    // the user may not change is looked at and backed up, and a change to it
+    // is refused with a box that says why.
+    void diskImageIsManagedAndARefusedChangeSaysWhy() {
+        ImageMaker maker(drive_->root().parent_path() / "images");
+        ImageRecipe recipe;
+        const QByteArray wait = sampleLogoBitmap("Test", kWaitColour);
+        recipe.files["WINDOWS/LOGOW.SYS"] = wait.toStdString();
+        const MadeImage image = maker.makeRaw("w98.img", recipe);
+        fs::permissions(image.file, fs::perms::owner_read | fs::perms::group_read);
+        {
+            ModalAnswerer warnings;
+            warnings.answerEvery(QMessageBox::Ok);  // no logo.sys, no logos.sys
+            QVERIFY(run_->form.openDiskImage(QString::fromStdString(image.file.string())));
+        }
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kWaitColour);
+        run_->selectPage(1);
+        QTest::mouseClick(run_->find("waitPage/backupButton"), Qt::LeftButton);
+        QVERIFY(status().endsWith("backup\\logow.qnk."));
+
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::No);
+        modal.answer(QMessageBox::Cancel);
+        QTest::mouseClick(run_->find("waitPage/restoreButton"), Qt::LeftButton);
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(modal.boxes().at(1).text, QString("Error while restoring file ! Is there enough "
+                                                   "space or is disk write protected ?"));
+        QVERIFY(modal.boxes().at(1).details.contains("is read-only"));
+        QVERIFY(maker.readFile(image, "WINDOWS/LOGOW.SYS") == wait.toStdString());
     }
 
     void restoreAllRestoresEverySlot() {

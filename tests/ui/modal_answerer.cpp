@@ -19,6 +19,7 @@ SeenBox describe(QMessageBox& box) {
     SeenBox seen;
     seen.title = box.windowTitle();
     seen.text = box.text();
+    seen.details = box.informativeText();
     seen.icon = box.icon();
     QList<QAbstractButton*> buttons = box.buttons();
     std::sort(buttons.begin(), buttons.end(),

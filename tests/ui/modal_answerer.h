@@ -14,6 +14,7 @@ namespace quenlark::testing {
 struct SeenBox {
     QString title;
     QString text;
+    QString details;  // the informative text under it
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QList<QMessageBox::StandardButton> buttons;  // left to right
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
