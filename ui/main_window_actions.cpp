@@ -1,6 +1,5 @@
 // The main window's side of the logo store's conversation with the user, and
 // its own commands: preview, viewer, Quit, readme and about box.
-#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,10 +31,9 @@ Answer MainWindow::showMessage(const std::string& text, MessageStyle style) {
 void MainWindow::setStatus(const std::string& text) {
     status_->setFont(windowDefaultFont());
     status_->setText(QString::fromStdString(text));
+    // The label tells assistive technology of its new text itself (its name
+    // changed), so a screen reader speaks the outcome of each operation.
     shrinkFontToFit(*status_);
-    // Assistive technology speaks the outcome of each operation.
-    QAccessibleEvent changed(status_, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
 }
 
 bool MainWindow::showThumbnail(Slot slot, const std::string& path) {
