@@ -96,12 +96,14 @@ void AboutBox::createControls() {
     picture->setPixmap(QPixmap::fromImage(aboutBanner()));
     picture->setGeometry(twipsRect(480, 120, 3990, 1740));
     picture->setFocusPolicy(Qt::TabFocus);
+    picture->setAccessibleName("Quenlark banner");
 
     label("title", kProgramTitle, twipsRect(180, 2040, 4935, 555),
           layoutFont("Tahoma", 23.25, true), Qt::AlignHCenter);
     auto* icon = new QLabel(this);
     icon->setObjectName("programIcon");
     icon->setPixmap(QPixmap::fromImage(programIconImage()));
+    icon->setAccessibleName("Quenlark icon");
     icon->setGeometry(twipsRect(60, 2040, 480, 480));
     label("version", QString("Version ") + kProgramVersion, twipsRect(1320, 2640, 3345, 195),
           layoutFont("MS Sans Serif", 9.75, false, true), Qt::AlignRight);

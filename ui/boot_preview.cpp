@@ -26,6 +26,7 @@ QList<QRgb> colourTable(const std::array<Rgb, converter::kPaletteSize>& palette)
 
 BootPreview::BootPreview(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("bootPreview"));
+    setAccessibleName(QStringLiteral("The logo as Windows shows it at boot"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);

@@ -41,7 +41,6 @@ CheckDialog::CheckDialog(const std::vector<Finding>& findings, QWidget* parent)
     buttons_->setObjectName(QStringLiteral("checkButtons"));
 
     result_->setWordWrap(true);
-    result_->setAccessibleName(QStringLiteral("Result of the installation check"));
     list_->setAccessibleName(QStringLiteral("Findings"));
     list_->setAccessibleDescription(
         QStringLiteral("One paragraph per finding: its slot or file, problem or note, what "

@@ -135,6 +135,7 @@ ConvertDialog::ConvertDialog(QWidget* parent, const QString& folder)
     showBorderColour();
     setStatus(QStringLiteral("Choose a picture: PNG, JPEG, GIF, BMP, ..."), false);
 
+    bandFirst_->setAccessibleName(QStringLiteral("First palette entry of the animated bar"));
     connect(browseButton_, &QPushButton::clicked, this, &ConvertDialog::browse);
     connect(saveButton_, &QPushButton::clicked, this, &ConvertDialog::saveAs);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,5 +1,6 @@
 // The Check Installation dialog: each finding with its slot or file, or the
 // all-well text, in plain texts a screen reader can say.
+#include <QAccessible>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -31,9 +32,14 @@ class CheckDialogTest : public QObject {
         auto* list = dialog.findChild<QTextBrowser*>("findingList");
         auto* close = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close);
         QVERIFY(result && list && close);
-        for (QWidget* control : {static_cast<QWidget*>(result), static_cast<QWidget*>(list),
-                                 static_cast<QWidget*>(close)})
-            QVERIFY(!control->accessibleName().isEmpty());
+        // A screen reader hears what each control is, and the result line as
+        // it reads.
+        const auto spoken = [](QWidget* control) {
+            return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+        };
+        QCOMPARE(spoken(result), result->text());
+        QCOMPARE(spoken(list), QString("Findings"));
+        QVERIFY(!spoken(close).isEmpty());
 
         QCOMPARE(result->text(), QString("The check found 1 problem and 1 note:"));
         QVERIFY(list->isVisible());
