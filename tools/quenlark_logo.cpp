@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QGuiApplication>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -61,26 +62,18 @@ int failed(const std::string& message) {
     return kFailed;
 }
 
-std::optional<Slot> slotNamed(const QString& name) {
-    if (name == "startup")
-        return Slot::StartUp;
-    if (name == "wait")
-        return Slot::Wait;
-    if (name == "shutdown")
-        return Slot::ShutDown;
-    return std::nullopt;
-}
+// How the command line names the slots, in their order.
+constexpr std::array<const char*, 3> kSlotKeywords{"startup", "wait", "shutdown"};
 
 const char* slotKeyword(Slot slot) {
-    switch (slot) {
-        case Slot::StartUp:
-            return "startup";
-        case Slot::Wait:
-            return "wait";
-        case Slot::ShutDown:
-            return "shutdown";
-    }
-    return "";
+    return kSlotKeywords[static_cast<std::size_t>(slot)];
+}
+
+std::optional<Slot> slotNamed(const QString& name) {
+    for (const SlotInfo& slot : kSlots)
+        if (name == slotKeyword(slot.slot))
+            return slot.slot;
+    return std::nullopt;
 }
 
 fs::path hostPathOf(const QString& argument) {
