@@ -15,6 +15,7 @@ packages=(
   man-db                        # tests: man --warnings checks the man pages
   dpkg-dev file                 # make package: CPack fills Depends through dpkg-shlibdeps, which needs file
   clang-14 libclang-rt-14-dev   # make fuzz: the libFuzzer targets need clang and its fuzzer and sanitizer runtimes
+  debootstrap                   # make fresh-test: builds the minimal Debian 12 root that make test is tried in
 )
 
 missing=()
