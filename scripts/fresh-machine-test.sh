@@ -7,9 +7,10 @@
 #
 # The root is built once and kept as a tarball in the cache folder, outside
 # the source tree, named by a hash of its recipe: a changed recipe builds a
-# new one. Each run unpacks it into a scratch folder, removed on every way
-# out. The .deb files apt downloads are kept in the cache folder too, and lent
-# to the next run's apt. Only HEAD is tested, as CI would see it.
+# new one. Each run unpacks it into memory (scripts/fresh-root.sh), which is
+# given back on every way out. The .deb files apt downloads are kept in the
+# cache folder too, and lent to the next run's apt. Only HEAD is tested, as
+# CI would see it.
 set -euo pipefail
 
 say() { echo "fresh-machine-test: $*"; }
@@ -41,7 +42,7 @@ if ! flock -n "$lock"; then
   flock "$lock"
 fi
 # Holding the lock, any scratch folder left here is from a run that was
-# killed before it could clean up. Its mounts died with its namespaces, and
+# killed outright. Its mounts died with its namespaces, and
 # --one-file-system keeps rm off any mount all the same.
 rm -rf --one-file-system "$cache"/run.*
 
@@ -60,29 +61,28 @@ cleanup() {
   rm -rf --one-file-system "$scratch"
 }
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-# Runs "$@" in mount and PID namespaces of its own, so that every mount made
-# in there (debootstrap's, run-in-root.sh's) and every process left behind
-# ends with it, on every way out. It runs in the background because a signal
-# reaches this script's trap only between commands, and `wait` is one.
-in_namespaces() {
-  unshare --mount --propagation private --pid --fork --kill-child=KILL -- "$@" &
-  namespace_pid=$!
-  local status=0
-  wait "$namespace_pid" || status=$?
-  namespace_pid=
-  return "$status"
+interrupted() {
+  say "stopped by SIG$1; cleaning up" >&2
+  exit "$2"
 }
+trap 'interrupted INT 130' INT
+trap 'interrupted TERM 143' TERM
 
-# run_logged LOG WHAT COMMAND...: runs COMMAND in namespaces of its own with
-# its output in LOG; when it fails, shows the last lines of the log and
-# returns its status.
+# run_logged LOG WHAT COMMAND...: runs COMMAND with its output in LOG, in
+# mount and PID namespaces of its own, so that every mount made in there
+# (debootstrap's, and the fresh root with all of its own) and every process
+# left behind ends with it, on every way out, even when this script is killed
+# outright. It runs in the background because a signal reaches this script's
+# trap only between commands, and `wait` is one. When it fails, shows the
+# last lines of LOG and returns its status.
 run_logged() {
   local log=$1 what=$2 status=0
   shift 2
-  in_namespaces "$@" >"$log" 2>&1 </dev/null || status=$?
+  setpriv --pdeathsig KILL -- unshare --mount --propagation private --pid --fork --kill-child=KILL -- \
+    "$@" >"$log" 2>&1 </dev/null &
+  namespace_pid=$!
+  wait "$namespace_pid" || status=$?
+  namespace_pid=
   if [ "$status" -ne 0 ]; then
     say "$what failed (exit $status); the last $tail_lines lines of its log, $log:" >&2
     tail -n "$tail_lines" "$log" >&2
@@ -114,32 +114,15 @@ if [ ! -f "$tarball" ]; then
   build_root "$tarball"
 fi
 
-root=$scratch/root
-mkdir "$root"
-tar -C "$root" --numeric-owner -xzf "$tarball"
-# This machine's apt sources where it has them (with bookworm-updates and
-# security, as a fresh install has), or debootstrap's plain one.
-if [ -f "$sources" ]; then
-  rm -f "$root/etc/apt/sources.list"
-  cp "$sources" "$root/etc/apt/sources.list.d/"
-fi
-checkout=/root/quenlark
-git clone --quiet --no-hardlinks --no-checkout "$repo" "$root$checkout"
-git -C "$root$checkout" checkout --quiet --detach "$head"
 if [ -n "$(git -C "$repo" status --porcelain --untracked-files=no)" ]; then
   say "testing commit ${head:0:12}; the uncommitted changes in $repo are not part of it"
 fi
-
-# A root login's environment on a fresh machine, in the UTF-8 locale that
-# Debian's C library has built in (the one this machine and CI use), with
-# the default signal handling that running in the background took away.
+root=$scratch/root
+mkdir "$root"
 log=$cache/make-test.log
 say "running make test in a fresh Debian 12 root (log: $log)"
 if ! run_logged "$log" "make test in the fresh root" \
-  bash "$here/run-in-root.sh" --apt-archives "$cache/apt-archives" "$root" \
-  /usr/bin/env -i --default-signal HOME=/root LANG=C.UTF-8 TERM=dumb \
-  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-  /usr/bin/make -C "$checkout" test; then
+  bash "$here/fresh-root.sh" "$root" "$tarball" "$cache/apt-archives" "$repo" "$head" make test; then
   failed=$(sed -n '/The following tests FAILED:/,/^Errors while running CTest/p' "$log")
   if [ -n "$failed" ]; then
     say "ctest's failed tests:" >&2
