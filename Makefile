@@ -85,7 +85,12 @@ SCREENSHOTS ?= docs/screenshots
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)/app/quenlark $(SCREENSHOTS)
 
-.PHONY: install package screenshots
+# The README's `make test` as root on a fresh Debian 12: a minimal root made
+# by debootstrap (cached outside the tree), holding a clone of HEAD.
+fresh-test: deps
+	bash scripts/fresh-machine-test.sh
+
+.PHONY: install package screenshots fresh-test
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

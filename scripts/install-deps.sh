@@ -11,6 +11,7 @@ packages=(
   clang-format                  # formatting
   xdg-utils                     # xdg-open: "Read Me" shows the readme in the desktop's text viewer
   fonts-wine fonts-liberation2  # the fonts the window layouts are measured with: Tahoma and MS Sans Serif (Wine's), Arial's metric twin Liberation Sans
+  fonts-dejavu-core fonts-dejavu-extra # tests: DejaVu Sans in all its styles, the fallback font the layouts are checked with
   libimagequant-dev pkg-config  # the logo converter's reduction to 256 colours (found through pkg-config)
   desktop-file-utils appstream  # tests: desktop-file-validate and appstreamcli check the desktop entry and metainfo
   man-db                        # tests: man --warnings checks the man pages
@@ -23,6 +24,7 @@ packages=(
   libblkid-dev                  # disk images: finds the partitions, logical drives, FAT type, label and serial
   dosfstools                    # disk images: fsck.fat -n checks a change before it is committed; mkfs.fat makes test images
   fdisk                         # tests: sfdisk writes the partition tables of test images
+  debootstrap                   # make fresh-test: builds the minimal Debian 12 root that make test is tried in
 )
 
 missing=()
