@@ -1,14 +1,13 @@
 #include "storage_daemon.h"
 
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <thread>
 
 #include "image_guard.h"
+#include "mount_table.h"
 
 namespace quenlark {
 
@@ -19,6 +18,7 @@ namespace {
 
 constexpr auto kStartTimeout = 10s;
 constexpr auto kStopTimeout = 20s;  // a clean stop flushes the overlay
+constexpr int kMostStackedMounts = 4;
 
 fs::path exportPathIn(const fs::path& folder) {
     return folder / "export";
@@ -53,18 +53,6 @@ std::string readAll(const fs::path& file) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Whether a FUSE file system is mounted on `mountPoint`: a live one is on a
-// device of its own, a dead one answers "not connected".
-bool isMounted(const fs::path& mountPoint) {
-    struct stat point {
-    }, folder{};
-    if (::stat(mountPoint.c_str(), &point) != 0)
-        return errno == ENOTCONN;
-    if (::stat(mountPoint.parent_path().c_str(), &folder) != 0)
-        return false;
-    return point.st_dev != folder.st_dev;
-}
-
 bool isRunningDaemonOf(pid_t pid, const fs::path& folder) {
     const std::string proc = "/proc/" + std::to_string(pid);
     const std::string commandLine = readAll(proc + "/cmdline");
@@ -78,7 +66,8 @@ bool isRunningDaemonOf(pid_t pid, const fs::path& folder) {
 }
 
 void unmount(const ToolEnvironment& environment, const fs::path& mountPoint) {
-    if (isMounted(mountPoint))
+    // Each lazy unmount takes off the topmost of the mounts on the point.
+    for (int i = 0; i < kMostStackedMounts && isMountPoint(mountPoint); ++i)
         runTool(environment, "fusermount3", {"-u", "-z", mountPoint.string()}, 10s);
 }
 
@@ -138,7 +127,7 @@ std::variant<std::unique_ptr<StorageDaemon>, std::string> StorageDaemon::start(
     std::unique_ptr<StorageDaemon> daemon(new StorageDaemon(environment, folder, *pid));
 
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (!isMounted(mountPoint)) {
+    while (!isMountPoint(mountPoint)) {
         if (auto code = waitForTool(*pid, 2ms)) {
             daemon->running_ = false;
             const std::string said = lastLine(readAll(logFileIn(folder)));
@@ -172,7 +161,7 @@ bool StorageDaemon::stop() {
         ::kill(pid_, SIGKILL);
         waitForTool(pid_, kStopTimeout);
     }
-    const bool clean = code && *code == 0 && !isMounted(exportFile_);
+    const bool clean = code && *code == 0 && !isMountPoint(exportFile_);
     unmount(environment_, exportFile_);
     std::error_code ec;
     fs::remove(pidFileIn(folder_), ec);
