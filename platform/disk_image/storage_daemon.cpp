@@ -4,9 +4,9 @@
 #include <unistd.h>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "image_guard.h"
+#include "leftover_tools.h"
 #include "mount_table.h"
 
 namespace quenlark {
@@ -22,9 +22,6 @@ constexpr int kMostStackedMounts = 4;
 
 fs::path exportPathIn(const fs::path& folder) {
     return folder / "export";
-}
-fs::path pidFileIn(const fs::path& folder) {
-    return folder / "daemon.pid";
 }
 fs::path logFileIn(const fs::path& folder) {
     return folder / "daemon.log";
@@ -51,18 +48,6 @@ std::string jsonString(const std::string& text) {
 std::string readAll(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-bool isRunningDaemonOf(pid_t pid, const fs::path& folder) {
-    const std::string proc = "/proc/" + std::to_string(pid);
-    const std::string commandLine = readAll(proc + "/cmdline");
-    if (commandLine.find("qemu-storage-daemon") == std::string::npos ||
-        commandLine.find(exportPathIn(folder).string()) == std::string::npos)
-        return false;
-    // A zombie has ended; its parent only has not collected it.
-    const std::string stat = readAll(proc + "/stat");
-    const auto close = stat.rfind(')');
-    return close == std::string::npos || stat.substr(close + 2, 1) != "Z";
 }
 
 void unmount(const ToolEnvironment& environment, const fs::path& mountPoint) {
@@ -105,8 +90,6 @@ std::vector<std::string> daemonArguments(const fs::path& folder, const ExportReq
                         ",\"node-name\":" + jsonString(exported) +
                         ",\"mountpoint\":" + jsonString(exportPathIn(folder).string()) +
                         ",\"writable\":" + (request.writable ? "true" : "false") + "}");
-    arguments.push_back("--pidfile");
-    arguments.push_back(pidFileIn(folder).string());
     return arguments;
 }
 
@@ -163,26 +146,13 @@ bool StorageDaemon::stop() {
     }
     const bool clean = code && *code == 0 && !isMountPoint(exportFile_);
     unmount(environment_, exportFile_);
-    std::error_code ec;
-    fs::remove(pidFileIn(folder_), ec);
     return clean;
 }
 
 void cleanUpStaleExport(const ToolEnvironment& environment, const fs::path& folder) {
-    std::ifstream pidFile(pidFileIn(folder));
-    pid_t pid = 0;
-    if (pidFile >> pid && pid > 0 && isRunningDaemonOf(pid, folder)) {
-        ::kill(pid, SIGTERM);
-        for (int i = 0; i < 2000 && isRunningDaemonOf(pid, folder); ++i)
-            std::this_thread::sleep_for(5ms);
-        if (isRunningDaemonOf(pid, folder))
-            ::kill(pid, SIGKILL);
-        for (int i = 0; i < 200 && isRunningDaemonOf(pid, folder); ++i)
-            std::this_thread::sleep_for(5ms);
-    }
+    // Its daemon first: one still starting or still dying may yet mount.
+    endToolsWorkingIn(folder);
     unmount(environment, exportPathIn(folder));
-    std::error_code ec;
-    fs::remove(pidFileIn(folder), ec);
 }
 
 }  // namespace quenlark

@@ -2,8 +2,10 @@
 // steps or from outside at random times, with every program it started:
 // after the next open the image is clean and holds the old or the new logo,
 // never a mix, and nothing of the killed run is left mounted or running.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,6 +110,34 @@ TEST_F(DiskImageTest, KilledAnywhereLeavesTheOldOrTheNewLogo) {
             EXPECT_FALSE(anythingLeftIn(workFolder()));
         }
     }
+}
+
+// Killed alone in the middle of its commit, which goes on without it: the
+// next open ends that commit before it commits again.
+TEST_F(DiskImageTest, KilledAloneItsCommitIsEndedByTheNextOpen) {
+    const MadeImage image = maker.makeRaw("crash.img", windowsRecipe());
+    const fs::path source = drive.tools() / "next.bmp";
+    TempDrive::put(source, logoBytes("next"));
+    // The commit waits on a pipe that nobody writes to.
+    const fs::path pipe = drive.root().parent_path() / "never-written";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    int status = 0;
+    {
+        ToolFolder tools(drive.root().parent_path() / "bin");
+        tools.replace("qemu-img", "[ \"$1\" = commit ] && kill -KILL $PPID && read _ < '" +
+                                      pipe.string() + "'\nexec /usr/bin/qemu-img \"$@\"");
+        status = runHelper({image.file.string(), workFolder().string(), source.string(), "-"},
+                           std::nullopt);
+    }
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    ASSERT_TRUE(open(image));
+    EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("next")));
+    EXPECT_FALSE(anythingLeftIn(workFolder()));
+    // Should the open have left the commit waiting, it ends now.
+    const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        ::close(writer);
 }
 
 }  // namespace
