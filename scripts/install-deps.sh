@@ -22,6 +22,7 @@ packages=(
   qemu-system-common            # disk images: qemu-storage-daemon shows an image or an overlay as a plain file (FUSE export)
   fuse3                         # disk images: fusermount3 clears the mount a killed run left
   libblkid-dev                  # disk images: finds the partitions, logical drives, FAT type, label and serial
+  libmount-dev                  # disk images: whether an export is mounted, from the mount table (a dead export cannot be asked)
   dosfstools                    # disk images: fsck.fat -n checks a change before it is committed; mkfs.fat makes test images
   fdisk                         # tests: sfdisk writes the partition tables of test images
   debootstrap                   # make fresh-test: builds the minimal Debian 12 root that make test is tried in

@@ -4,6 +4,7 @@
 
 #include "change_journal.h"
 #include "image_guard.h"
+#include "leftover_tools.h"
 #include "storage_daemon.h"
 
 namespace quenlark {
@@ -51,8 +52,10 @@ std::string toolFailure(const std::string& program, const ToolResult& result) {
 
 bool changeLeftovers(const fs::path& folder) {
     std::error_code ec;
+    // A tool of a killed change may still be ending when the overlay it
+    // was making is not there yet.
     return fs::exists(journalIn(folder), ec) || fs::exists(overlayIn(folder), ec) ||
-           fs::exists(exportFolderIn(folder) / "daemon.pid", ec);
+           toolsWorkIn(folder);
 }
 
 ImageChange::ImageChange(const ToolEnvironment& environment, ChangeTarget target)
@@ -199,6 +202,9 @@ bool ImageChange::recover() {
 }
 
 bool ImageChange::recoverHoldingTheLock() {
+    // A commit of the killed run still going would hold the image's lock, and
+    // its daemon could yet mount the export.
+    endToolsWorkingIn(target_.folder);
     cleanUpStaleExport(environment_, exportFolder_);
     const auto record = readCommitRecord(journal_);
     if (!record) {

@@ -5,9 +5,9 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <system_error>
+
+#include "process_files.h"
 
 namespace quenlark {
 
@@ -35,10 +35,7 @@ std::string processName(pid_t pid) {
 }
 
 bool isReadOnlyView(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
-    const std::string commandLine((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-    return commandLine.find(kReadOnlyViewMarker) != std::string::npos;
+    return readProcessFile(pid, "cmdline").find(kReadOnlyViewMarker) != std::string::npos;
 }
 
 bool sameFile(const struct stat& a, const struct stat& b) {

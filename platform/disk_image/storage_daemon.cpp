@@ -1,14 +1,13 @@
 #include "storage_daemon.h"
 
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "image_guard.h"
+#include "leftover_tools.h"
+#include "mount_table.h"
 
 namespace quenlark {
 
@@ -19,12 +18,10 @@ namespace {
 
 constexpr auto kStartTimeout = 10s;
 constexpr auto kStopTimeout = 20s;  // a clean stop flushes the overlay
+constexpr int kMostStackedMounts = 4;
 
 fs::path exportPathIn(const fs::path& folder) {
     return folder / "export";
-}
-fs::path pidFileIn(const fs::path& folder) {
-    return folder / "daemon.pid";
 }
 fs::path logFileIn(const fs::path& folder) {
     return folder / "daemon.log";
@@ -53,32 +50,9 @@ std::string readAll(const fs::path& file) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Whether a FUSE file system is mounted on `mountPoint`: a live one is on a
-// device of its own, a dead one answers "not connected".
-bool isMounted(const fs::path& mountPoint) {
-    struct stat point {
-    }, folder{};
-    if (::stat(mountPoint.c_str(), &point) != 0)
-        return errno == ENOTCONN;
-    if (::stat(mountPoint.parent_path().c_str(), &folder) != 0)
-        return false;
-    return point.st_dev != folder.st_dev;
-}
-
-bool isRunningDaemonOf(pid_t pid, const fs::path& folder) {
-    const std::string proc = "/proc/" + std::to_string(pid);
-    const std::string commandLine = readAll(proc + "/cmdline");
-    if (commandLine.find("qemu-storage-daemon") == std::string::npos ||
-        commandLine.find(exportPathIn(folder).string()) == std::string::npos)
-        return false;
-    // A zombie has ended; its parent only has not collected it.
-    const std::string stat = readAll(proc + "/stat");
-    const auto close = stat.rfind(')');
-    return close == std::string::npos || stat.substr(close + 2, 1) != "Z";
-}
-
 void unmount(const ToolEnvironment& environment, const fs::path& mountPoint) {
-    if (isMounted(mountPoint))
+    // Each lazy unmount takes off the topmost of the mounts on the point.
+    for (int i = 0; i < kMostStackedMounts && isMountPoint(mountPoint); ++i)
         runTool(environment, "fusermount3", {"-u", "-z", mountPoint.string()}, 10s);
 }
 
@@ -116,8 +90,6 @@ std::vector<std::string> daemonArguments(const fs::path& folder, const ExportReq
                         ",\"node-name\":" + jsonString(exported) +
                         ",\"mountpoint\":" + jsonString(exportPathIn(folder).string()) +
                         ",\"writable\":" + (request.writable ? "true" : "false") + "}");
-    arguments.push_back("--pidfile");
-    arguments.push_back(pidFileIn(folder).string());
     return arguments;
 }
 
@@ -138,7 +110,7 @@ std::variant<std::unique_ptr<StorageDaemon>, std::string> StorageDaemon::start(
     std::unique_ptr<StorageDaemon> daemon(new StorageDaemon(environment, folder, *pid));
 
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (!isMounted(mountPoint)) {
+    while (!isMountPoint(mountPoint)) {
         if (auto code = waitForTool(*pid, 2ms)) {
             daemon->running_ = false;
             const std::string said = lastLine(readAll(logFileIn(folder)));
@@ -172,28 +144,15 @@ bool StorageDaemon::stop() {
         ::kill(pid_, SIGKILL);
         waitForTool(pid_, kStopTimeout);
     }
-    const bool clean = code && *code == 0 && !isMounted(exportFile_);
+    const bool clean = code && *code == 0 && !isMountPoint(exportFile_);
     unmount(environment_, exportFile_);
-    std::error_code ec;
-    fs::remove(pidFileIn(folder_), ec);
     return clean;
 }
 
 void cleanUpStaleExport(const ToolEnvironment& environment, const fs::path& folder) {
-    std::ifstream pidFile(pidFileIn(folder));
-    pid_t pid = 0;
-    if (pidFile >> pid && pid > 0 && isRunningDaemonOf(pid, folder)) {
-        ::kill(pid, SIGTERM);
-        for (int i = 0; i < 2000 && isRunningDaemonOf(pid, folder); ++i)
-            std::this_thread::sleep_for(5ms);
-        if (isRunningDaemonOf(pid, folder))
-            ::kill(pid, SIGKILL);
-        for (int i = 0; i < 200 && isRunningDaemonOf(pid, folder); ++i)
-            std::this_thread::sleep_for(5ms);
-    }
+    // Its daemon first: one still starting or still dying may yet mount.
+    endToolsWorkingIn(folder);
     unmount(environment, exportPathIn(folder));
-    std::error_code ec;
-    fs::remove(pidFileIn(folder), ec);
 }
 
 }  // namespace quenlark

@@ -23,7 +23,7 @@ struct ExportRequest {
 };
 
 // A running qemu-storage-daemon, started by this process, that exports an
-// image as a plain file in `folder` (which also holds its pid file and log).
+// image as a plain file in `folder` (which also holds its log).
 // A read-only export shares the image with writers: it takes no lock, so it
 // must be started anew to see what they wrote.
 class StorageDaemon {
@@ -52,8 +52,9 @@ class StorageDaemon {
     bool running_ = true;
 };
 
-// Ends what a killed run left in `folder`: its daemon, found by the pid file,
-// and its FUSE mount. Safe to call on a folder where nothing runs.
+// Ends what a killed run left in `folder`: its daemon and the tools that work
+// through its export (see leftover_tools.h), then its FUSE mount, live or
+// dead. Safe to call on a folder where nothing runs.
 void cleanUpStaleExport(const ToolEnvironment& environment, const std::filesystem::path& folder);
 
 }  // namespace quenlark

@@ -193,6 +193,14 @@ std::optional<int> waitForTool(pid_t child, std::chrono::milliseconds timeout) {
     }
 }
 
+bool isDiskToolProcessName(const std::string& name) {
+    constexpr std::size_t kKeptLength = 15;
+    for (const auto& entry : packageOfProgram())
+        if (!name.empty() && entry.first.substr(0, kKeptLength) == name)
+            return true;
+    return false;
+}
+
 std::string missingToolSentence(const std::string& program) {
     const auto& packages = packageOfProgram();
     const auto it = packages.find(program);

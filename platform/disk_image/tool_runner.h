@@ -51,6 +51,10 @@ std::optional<pid_t> startTool(const ToolEnvironment& environment, const std::st
 // code (-1 for a signal), or nothing when it is still running.
 std::optional<int> waitForTool(pid_t child, std::chrono::milliseconds timeout);
 
+// Whether a process of this name, as the kernel keeps it (its first 15
+// bytes), runs one of the programs this layer starts.
+bool isDiskToolProcessName(const std::string& name);
+
 // "The program mcopy is missing: install the Debian package mtools."
 std::string missingToolSentence(const std::string& program);
 

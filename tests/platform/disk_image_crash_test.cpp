@@ -2,23 +2,58 @@
 // steps or from outside at random times, with every program it started:
 // after the next open the image is clean and holds the old or the new logo,
 // never a mix, and nothing of the killed run is left mounted or running.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "disk_image_fixture.h"
+#include "process_files.h"
 
 namespace quenlark {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace testing;
+
+// Waits until every copy of the helper in its process group `group` has
+// ended. The copy that starts a tool is the helper itself until the tool's
+// program replaces it, arguments and open files (the image's change lock
+// among them) included; killed in between, it ends a moment after the
+// helper. The tools are the next open's to end, not the test's.
+void waitForCopiesOfHelper(pid_t group) {
+    const std::string name = fs::path(IMAGE_CHANGE_HELPER).filename().string().substr(0, 15);
+    for (const auto& process : fs::directory_iterator("/proc")) {
+        const std::string pid = process.path().filename();
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        // "pid (name) state parent group ...", the name as the kernel keeps it.
+        const std::string stat = readProcessFile(std::stoi(pid), "stat");
+        const auto open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos ||
+            stat.substr(open + 1, close - open - 1) != name)
+            continue;
+        std::istringstream rest(stat.substr(close + 1));
+        char state = 0;
+        pid_t parent = 0, processGroup = 0;
+        if (!(rest >> state >> parent >> processGroup) || processGroup != group)
+            continue;
+        pollfd ended{static_cast<int>(::syscall(SYS_pidfd_open, std::stoi(pid), 0)), POLLIN, 0};
+        if (ended.fd >= 0) {
+            ::poll(&ended, 1, 10000);
+            ::close(ended.fd);
+        }
+    }
+}
 
 // Runs the helper in a process group of its own; its wait status, after
 // killing the whole group `killAfter` into the run when given.
@@ -41,6 +76,7 @@ int runHelper(const std::vector<std::string>& arguments,
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
+    waitForCopiesOfHelper(pid);
     return status;
 }
 
@@ -52,11 +88,12 @@ bool anythingLeftIn(const fs::path& folder) {
         if (line.find(folder.string()) != std::string::npos)
             return true;
     for (const auto& process : fs::directory_iterator("/proc")) {
-        std::ifstream in(process.path() / "cmdline", std::ios::binary);
-        const std::string commandLine((std::istreambuf_iterator<char>(in)),
-                                      std::istreambuf_iterator<char>());
-        if (commandLine.find(folder.string()) != std::string::npos &&
-            process.path().filename() != std::to_string(::getpid()))
+        const std::string pid = process.path().filename();
+        if (pid.find_first_not_of("0123456789") != std::string::npos ||
+            pid == std::to_string(::getpid()))
+            continue;
+        // Not through a stream: one throws when the process ends as it is read.
+        if (readProcessFile(std::stoi(pid), "cmdline").find(folder.string()) != std::string::npos)
             return true;
     }
     return false;
@@ -108,6 +145,34 @@ TEST_F(DiskImageTest, KilledAnywhereLeavesTheOldOrTheNewLogo) {
             EXPECT_FALSE(anythingLeftIn(workFolder()));
         }
     }
+}
+
+// Killed alone in the middle of its commit, which goes on without it: the
+// next open ends that commit before it commits again.
+TEST_F(DiskImageTest, KilledAloneItsCommitIsEndedByTheNextOpen) {
+    const MadeImage image = maker.makeRaw("crash.img", windowsRecipe());
+    const fs::path source = drive.tools() / "next.bmp";
+    TempDrive::put(source, logoBytes("next"));
+    // The commit waits on a pipe that nobody writes to.
+    const fs::path pipe = drive.root().parent_path() / "never-written";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    int status = 0;
+    {
+        ToolFolder tools(drive.root().parent_path() / "bin");
+        tools.replace("qemu-img", "[ \"$1\" = commit ] && kill -KILL $PPID && read _ < '" +
+                                      pipe.string() + "'\nexec /usr/bin/qemu-img \"$@\"");
+        status = runHelper({image.file.string(), workFolder().string(), source.string(), "-"},
+                           std::nullopt);
+    }
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    ASSERT_TRUE(open(image));
+    EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("next")));
+    EXPECT_FALSE(anythingLeftIn(workFolder()));
+    // Should the open have left the commit waiting, it ends now.
+    const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        ::close(writer);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -58,6 +60,33 @@ class DiskImageTest : public ::testing::Test {
 
     TempDrive drive;
     ImageMaker maker;
+};
+
+// A folder of programs that stands for PATH while it lives: the disk tools,
+// some missing, some replaced by scripts that misbehave.
+class ToolFolder {
+  public:
+    explicit ToolFolder(const std::filesystem::path& folder)
+        : folder_(folder), path_(::getenv("PATH")) {
+        std::filesystem::create_directories(folder_);
+        for (const char* tool : {"mdir", "mcopy", "mattrib", "mdel", "mmove", "mmd", "qemu-img",
+                                 "qemu-storage-daemon", "fusermount3"})
+            std::filesystem::create_symlink(std::filesystem::path("/usr/bin") / tool,
+                                            folder_ / tool);
+        std::filesystem::create_symlink("/usr/sbin/fsck.fat", folder_ / "fsck.fat");
+        ::setenv("PATH", folder_.c_str(), 1);
+    }
+    ~ToolFolder() { ::setenv("PATH", path_.c_str(), 1); }
+    void remove(const std::string& tool) { std::filesystem::remove(folder_ / tool); }
+    void replace(const std::string& tool, const std::string& script) {
+        remove(tool);
+        TempDrive::put(folder_ / tool, "#!/bin/sh\n" + script + "\n");
+        std::filesystem::permissions(folder_ / tool, std::filesystem::perms::owner_all);
+    }
+
+  private:
+    std::filesystem::path folder_;
+    std::string path_;
 };
 
 // A file's content in short: a stand-in logo by its tag and length.

@@ -144,31 +144,6 @@ TEST_F(ImageChangeRefusal, DamagedFileSystem) {
     expectRefused("fsck.fat found errors");
 }
 
-// A folder of programs that stands for PATH while it lives: the disk tools,
-// some missing, some replaced by scripts that misbehave.
-class ToolFolder {
-  public:
-    explicit ToolFolder(const fs::path& folder) : folder_(folder), path_(::getenv("PATH")) {
-        fs::create_directories(folder_);
-        for (const char* tool : {"mdir", "mcopy", "mattrib", "mdel", "mmove", "mmd", "qemu-img",
-                                 "qemu-storage-daemon", "fusermount3"})
-            fs::create_symlink(fs::path("/usr/bin") / tool, folder_ / tool);
-        fs::create_symlink("/usr/sbin/fsck.fat", folder_ / "fsck.fat");
-        ::setenv("PATH", folder_.c_str(), 1);
-    }
-    ~ToolFolder() { ::setenv("PATH", path_.c_str(), 1); }
-    void remove(const std::string& tool) { fs::remove(folder_ / tool); }
-    void replace(const std::string& tool, const std::string& script) {
-        remove(tool);
-        TempDrive::put(folder_ / tool, "#!/bin/sh\n" + script + "\n");
-        fs::permissions(folder_ / tool, fs::perms::owner_all);
-    }
-
-  private:
-    fs::path folder_;
-    std::string path_;
-};
-
 TEST_F(ImageChangeRefusal, ToolsThatAreMissingOrFail) {
     ToolFolder tools(drive.root().parent_path() / "bin");
     tools.remove("qemu-img");
