@@ -1,7 +1,6 @@
 # The two commands of the README: `make run` and `make test`.
 # Both first install the missing Debian packages, then configure and build.
 BUILD ?= build
-RUN_DIR := $(BUILD)/run
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all deps configure build test test-asan fuzz soak run format clean
@@ -59,12 +58,11 @@ soak: build
 	SOAK_OPS=$(SOAK_OPS) SOAK_SEED="$(SOAK_SEED)" $(BUILD)/tests/logostore/logostore_tests \
 		--gtest_filter='Soak.RandomOperations*'
 
-# The program keeps BACKUP and ORIGINAL in the folder it starts from, so it
-# starts from a run folder inside the build tree, never from the sources.
+# Each installation keeps its BACKUP and ORIGINAL in the user's data folder,
+# wherever the program starts; the build tree holds the readme that "Read Me"
+# links to.
 run: build
-	mkdir -p $(RUN_DIR)
-	cp readme.txt $(RUN_DIR)/readme.txt
-	cd $(RUN_DIR) && "$(CURDIR)/$(BUILD)/app/quenlark" $(ARGS)
+	"$(BUILD)/app/quenlark" $(ARGS)
 
 # Installs the programs, the readme, the desktop entry, the icons, the
 # AppStream metainfo and the man pages under PREFIX (DESTDIR stages them).

@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "boot_preview.h"
-#include "bring_to_front.h"
+#include "check_dialog.h"
 #include "logo_viewer.h"
 #include "main_window.h"
 #include "message_box.h"
@@ -64,6 +64,7 @@ bool MainWindow::manage(const InstallationSource& source) {
     // What the other windows show belongs to the installation left behind.
     delete viewer_;
     delete bootPreview_;
+    delete checkDialog_;
     for (const SlotInfo& slot : kSlots) {
         page(slot.slot).thumbnail()->clearPicture();
         setBackupButtonEnabled(slot.slot, true);
