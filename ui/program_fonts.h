@@ -26,6 +26,10 @@ void useOnlyFallbackFont(const QString& family);
 // function above calls it, so nobody else needs to.
 void registerWindowsFonts();
 
+// The face that text is set in when it must be smaller than a bitmap face
+// can draw it (MS Sans Serif comes at one size only).
+inline constexpr const char* kScalableFamily = "Tahoma";
+
 // Where Debian's fonts-wine puts Wine's fonts; fontconfig does not index it.
 inline constexpr const char* kWineFontFolder = "/usr/share/wine/fonts";
 

@@ -1,11 +1,14 @@
 #include "text_fit.h"
 
 #include <QAbstractButton>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTextLayout>
+
+#include "program_fonts.h"
 
 namespace quenlark {
 
@@ -53,7 +56,34 @@ QString controlText(const QWidget& control) {
     return {};
 }
 
-QSize textRoom(const QWidget& control) {
+namespace {
+
+// Where a label draws its text: inside its frame and margin, and, for a
+// framed label with no indent of its own, half an "x" in from the sides it
+// is aligned to, as QLabel does.
+QSize labelTextRoom(const QLabel& label, const QFont& font) {
+    const int margin = label.margin();
+    QRect room = label.contentsRect().adjusted(margin, margin, -margin, -margin);
+    int indent = label.indent();
+    if (indent < 0 && label.frameWidth() > 0)
+        indent = QFontMetrics(font).horizontalAdvance(QLatin1Char('x')) / 2 - margin;
+    if (indent > 0) {
+        const Qt::Alignment align = label.alignment();
+        if (align & Qt::AlignLeft)
+            room.setLeft(room.left() + indent);
+        if (align & Qt::AlignRight)
+            room.setRight(room.right() - indent);
+        if (align & Qt::AlignTop)
+            room.setTop(room.top() + indent);
+        if (align & Qt::AlignBottom)
+            room.setBottom(room.bottom() - indent);
+    }
+    return room.size();
+}
+
+}  // namespace
+
+QSize textRoom(const QWidget& control, std::optional<QFont> font) {
     QSize room = control.size();
     if (qobject_cast<const QRadioButton*>(&control))
         room.rwidth() -= kRadioIndicatorWidth;
@@ -62,17 +92,24 @@ QSize textRoom(const QWidget& control) {
     else if (qobject_cast<const QGroupBox*>(&control))
         room.rwidth() -= kFrameBorderWidth;
     else if (const auto* label = qobject_cast<const QLabel*>(&control))
-        room = label->contentsRect().size();
+        room = labelTextRoom(*label, font.value_or(control.font()));
     return room;
 }
 
 void shrinkFontToFit(QWidget& control) {
     const QString text = controlText(control);
-    const QSize room = textRoom(control);
     QFont font = control.font();
     if (font.pixelSize() <= 0)
         font.setPixelSize(QFontInfo(font).pixelSize());
-    while (font.pixelSize() > kSmallestPixelSize && !textFits(text, font, room))
+    const auto fits = [&] { return textFits(text, font, textRoom(control, font)); };
+    if (fits())
+        return;
+    // A bitmap face such as Wine's MS Sans Serif has one size only: smaller
+    // text needs a face that scales.
+    const QFontInfo drawn(font);
+    if (!QFontDatabase::isSmoothlyScalable(drawn.family(), drawn.styleName()))
+        font.setFamily(kScalableFamily);
+    while (font.pixelSize() > kSmallestPixelSize && !fits())
         font.setPixelSize(font.pixelSize() - 1);
     control.setFont(font);
 }

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 class QLabel;
 class QWidget;
@@ -18,13 +19,16 @@ bool textFits(const QString& text, const QFont& font, const QSize& box);
 // The text a label, button or frame shows; empty for other widgets.
 QString controlText(const QWidget& control);
 
-// The box that text must fit: a label's whole size, a button's less its
-// frame, a radio button's less its indicator, a frame's less its border.
-QSize textRoom(const QWidget& control);
+// The box that text must fit in `font` (by default the control's): a label's
+// inside its frame, margin and indent, a button's less its frame, a radio
+// button's less its indicator, a frame's less its border.
+QSize textRoom(const QWidget& control, std::optional<QFont> font = std::nullopt);
 
 // Makes the control's font smaller, a pixel at a time, until its text fits
-// its room (textFits), stopping at 6 pixels. A host without the layout's font
-// sets its closest family wider, and a cut-off text is worse than a smaller one.
+// its room (textFits), stopping at 6 pixels; a face that cannot be drawn
+// smaller gives way to one that can. A host without the layout's font sets
+// its closest family wider, a long path makes a long status, and a cut-off
+// text is worse than a smaller one.
 void shrinkFontToFit(QWidget& control);
 
 // shrinkFontToFit for every control of `window` that shows a text.

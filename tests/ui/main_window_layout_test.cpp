@@ -258,9 +258,22 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
         run_->form.setStatus(longText);
         QCOMPARE(status->text(), QString::fromStdString(longText));
         QCOMPARE(status->textFormat(), Qt::PlainText);
-        QVERIFY(textFits(status->text(), status->font(), status->contentsRect().size()));
+        QVERIFY(textFits(status->text(), status->font(), textRoom(*status)));
         const QFontMetrics metrics(status->font());
         QVERIFY(metrics.horizontalAdvance(status->text()) > status->contentsRect().width());
+
+        // Three lines' worth at the layout's size, as the long paths of the
+        // backups in the data folder make it: set smaller, still whole.
+        const std::string longer =
+            "Error while opening Z:\\home\\someone\\.local\\share\\quenlark\\installations\\"
+            "drive_c-42d3aa0e\\backup\\logo.qnk. File not found ! Error while opening the "
+            "backup once more.";
+        run_->form.setStatus(longer);
+        QVERIFY(textFits(status->text(), status->font(), status->contentsRect().size()));
+        QVERIFY(QFontInfo(status->font()).pixelSize() <
+                QFontInfo(QApplication::font()).pixelSize());
+        run_->form.setStatus("Short again.");
+        QCOMPARE(status->font(), QApplication::font());
     }
 
     // Every text of the window fits its box with the fonts the host has.
