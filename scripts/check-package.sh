@@ -72,7 +72,7 @@ exec_line=$(sed -n 's/^Exec=//p' "$share/applications/org.quenlark.Quenlark.desk
 ) >"$scratch/program.log" 2>&1 &
 program_pid=$!
 data=$home/.local/share/quenlark
-startup_folder() { find "$data/installations" -mindepth 1 -maxdepth 1 -name 'drive_c-*' -print -quit 2>/dev/null; }
+startup_folder() { find "$data/installations" -mindepth 1 -maxdepth 1 -name 'drive_c-*' -print -quit 2>/dev/null || true; }
 for _ in $(seq 100); do
   folder=$(startup_folder)
   [ -n "$folder" ] && [ -d "$folder/ORIGINAL" ] && break
