@@ -83,7 +83,9 @@ kill "$program_pid"
 wait "$program_pid" 2>/dev/null || true
 program_pid=
 folder=$(startup_folder)
-[ -n "$folder" ] && [ -d "$folder/ORIGINAL" ] || fail "no ORIGINAL in the demo drive's folder under $data/installations"
+if [ -z "$folder" ] || [ ! -d "$folder/ORIGINAL" ]; then
+  fail "no ORIGINAL in the demo drive's folder under $data/installations"
+fi
 [ -d "$data/drive_c" ] || fail "no demo drive in $data"
 if [ -e "$home/ORIGINAL" ] || [ -e "$home/BACKUP" ]; then
   fail "BACKUP or ORIGINAL landed in the home folder"
