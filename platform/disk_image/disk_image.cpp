@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <fstream>
 #include <system_error>
@@ -34,6 +35,19 @@ constexpr std::string_view kMtoolsConfig =
     "MTOOLS_DATE_STRING=\"yyyy-mm-dd\"\n"
     "default_codepage=850\n";
 
+// mtools reads "FILE@@OFFSET" and cuts a file name at its first "@@".
+bool mtoolsWouldMisread(const fs::path& file) {
+    return file.string().find("@@") != std::string::npos;
+}
+
+// "PID-N": the folders of one opened image apart from those of another open
+// in this process at the same time (the same image opened again before the
+// old one is let go, when the user opens the current installation anew).
+std::string instanceName() {
+    static std::atomic<unsigned> opened{0};
+    return std::to_string(::getpid()) + "-" + std::to_string(++opened);
+}
+
 bool sameState(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
@@ -47,7 +61,8 @@ void removeStaleViews(const ToolEnvironment& environment, const fs::path& workFo
         const std::string name = it->path().filename();
         if (name.rfind("view-", 0) != 0 && name.rfind("scratch-", 0) != 0)
             continue;
-        const std::string pid = name.substr(name.find('-') + 1);
+        const auto start = name.find('-') + 1;
+        const std::string pid = name.substr(start, name.find('-', start) - start);
         if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
             continue;
         if (::kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno == EPERM)
@@ -72,7 +87,9 @@ DiskImage::DiskImage(const DiskImageRequest& request)
     std::error_code ec;
     image_ = fs::absolute(request.image, ec).lexically_normal();
     workFolder_ = fs::absolute(request.workFolder, ec).lexically_normal();
-    viewFolder_ = workFolder_ / ("view-" + std::to_string(::getpid()));
+    const std::string instance = instanceName();
+    viewFolder_ = workFolder_ / ("view-" + instance);
+    scratchFolder_ = workFolder_ / ("scratch-" + instance);
 }
 
 DiskImage::~DiskImage() {
@@ -80,13 +97,17 @@ DiskImage::~DiskImage() {
     view_.reset();
     std::error_code ec;
     fs::remove_all(viewFolder_, ec);
-    fs::remove_all(scratchFolder(), ec);
+    fs::remove_all(scratchFolder_, ec);
 }
 
 std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     const DiskImageRequest& request) {
     std::unique_ptr<DiskImage> disk(new DiskImage(request));
     std::error_code ec;
+    if (mtoolsWouldMisread(disk->workFolder_))
+        return "The disk image " + disk->image_.string() + " cannot be opened: the folder " +
+               disk->workFolder_.string() +
+               " that Quenlark works in has \"@@\" in its path, which mtools cannot read.";
     fs::create_directories(disk->workFolder_, ec);
     const fs::path config = disk->workFolder_ / "mtoolsrc";
     {
@@ -130,6 +151,16 @@ std::optional<std::string> DiskImage::openDiskView() {
         if (ec)
             return "The disk image " + image_.string() + " cannot be read.";
         diskFile_ = image_;
+        if (mtoolsWouldMisread(image_)) {
+            // A link of our own, under a name mtools reads whole.
+            diskFile_ = viewFolder_ / "disk";
+            fs::create_directories(viewFolder_, ec);
+            fs::remove(diskFile_, ec);
+            fs::create_symlink(image_, diskFile_, ec);
+            if (ec)
+                return "The disk image " + image_.string() + " cannot be read: the link " +
+                       diskFile_.string() + " to it cannot be made (" + ec.message() + ").";
+        }
         diskSize_ =
             format_ == ImageFormat::FixedVhd && size >= kVhdFooter ? size - kVhdFooter : size;
         return std::nullopt;
@@ -276,10 +307,6 @@ bool DiskImage::change(const std::function<bool(MtoolsVolume&, std::string&)>& e
         return true;
     failure_ = change_->failure();
     return false;
-}
-
-fs::path DiskImage::scratchFolder() const {
-    return workFolder_ / ("scratch-" + std::to_string(::getpid()));
 }
 
 void DiskImage::setStepObserver(std::function<void(std::string_view)> observer) {

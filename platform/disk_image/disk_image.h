@@ -73,7 +73,7 @@ class DiskImage {
     // Why the last reader() or change() failed.
     const std::string& failure() const { return failure_; }
     // A folder of this process for files on their way into or out of the image.
-    std::filesystem::path scratchFolder() const;
+    const std::filesystem::path& scratchFolder() const { return scratchFolder_; }
 
     // Tests stop a change at each of its steps.
     void setStepObserver(std::function<void(std::string_view)> observer);
@@ -87,6 +87,7 @@ class DiskImage {
     std::filesystem::path image_;
     std::filesystem::path workFolder_;
     std::filesystem::path viewFolder_;
+    std::filesystem::path scratchFolder_;
     char letter_;
     ImageFormat format_ = ImageFormat::Raw;
     std::unique_ptr<ToolEnvironment> environment_;

@@ -129,20 +129,39 @@ TEST_F(DiskImageTest, FindsThePartitionAndTheWindowsFolder) {
     EXPECT_EQ(disk->windowsDirectory(), "C:\\WINDOWS");
 }
 
-// The identity follows the volume (serial number and label), not the file.
+// The identity follows the volume (serial number and label), not the file,
+// which may be anywhere: "@@" in its path is part of a name like any other.
 TEST_F(DiskImageTest, IdentitySurvivesACopyOfTheFile) {
     const auto image = maker.makeRaw("a.img", windowsRecipe());
     auto original = open(image);
     ASSERT_TRUE(original);
     EXPECT_EQ(original->identity(), "fat-volume:1234-ABCD:W98");
     MadeImage copy = image;
-    copy.file = image.file.parent_path() / "moved" / "b.img";
+    copy.file = image.file.parent_path() / "moved@@2" / "b.img";
     fs::create_directories(copy.file.parent_path());
     fs::copy_file(image.file, copy.file);
-    EXPECT_EQ(open(copy)->identity(), original->identity());
+    auto moved = open(copy);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->identity(), original->identity());
+    EXPECT_EQ(moved->windowsDirectory(), "C:\\WINDOWS");
+    ImageFileSystem files(*moved, DriveMap(), "C:\\");
+    EXPECT_TRUE(files.writeLine("quenlark.ini", "LastUsedDir=C:\\")) << files.lastFailure();
     auto other = windowsRecipe();
     other.serial = "0BADF00D";
     EXPECT_NE(open(maker.makeRaw("c.img", other))->identity(), original->identity());
+}
+
+// The current installation opened anew: the new opening reads on after the
+// old one is let go, though both used the same work folder.
+TEST_F(DiskImageTest, TheSameImageOpenedTwiceInOneProcess) {
+    const auto image = maker.convert(maker.makeRaw("twice.img", windowsRecipe()),
+                                     ImageFormat::Qcow2, "twice.qcow2");
+    auto old = open(image);
+    auto reopened = open(image);
+    ASSERT_TRUE(old && reopened);
+    old.reset();
+    ImageFileSystem files(*reopened, DriveMap(), "C:\\");
+    EXPECT_EQ(files.fileLength("C:\\WINDOWS\\LOGOW.SYS"), 129078u) << files.lastFailure();
 }
 
 // Every operation of the interface on the image, next to the host's drive,
