@@ -19,6 +19,8 @@ namespace {
 constexpr auto kStartTimeout = 10s;
 constexpr auto kStopTimeout = 20s;  // a clean stop flushes the overlay
 constexpr int kMostStackedMounts = 4;
+// setpriv's exit status when the program it was to run is not there.
+constexpr int kProgramNotFound = 127;
 
 fs::path exportPathIn(const fs::path& folder) {
     return folder / "export";
@@ -103,16 +105,23 @@ std::variant<std::unique_ptr<StorageDaemon>, std::string> StorageDaemon::start(
     const fs::path mountPoint = exportPathIn(folder);
     if (!fs::exists(mountPoint, ec))
         std::ofstream(mountPoint).close();
-    const auto pid = startTool(environment, "qemu-storage-daemon", daemonArguments(folder, request),
-                               logFileIn(folder));
+    // setpriv (util-linux) has the daemon ended with this process, however
+    // that ends (killed, or its display gone): no export is left mounted and
+    // serving nobody until this image is opened again.
+    std::vector<std::string> arguments{"--pdeathsig", "TERM", "--", "qemu-storage-daemon"};
+    for (auto& argument : daemonArguments(folder, request))
+        arguments.push_back(std::move(argument));
+    const auto pid = startTool(environment, "setpriv", arguments, logFileIn(folder));
     if (!pid)
-        return missingToolSentence("qemu-storage-daemon");
+        return missingToolSentence("setpriv");
     std::unique_ptr<StorageDaemon> daemon(new StorageDaemon(environment, folder, *pid));
 
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     while (!isMountPoint(mountPoint)) {
         if (auto code = waitForTool(*pid, 2ms)) {
             daemon->running_ = false;
+            if (*code == kProgramNotFound)
+                return missingToolSentence("qemu-storage-daemon");
             const std::string said = lastLine(readAll(logFileIn(folder)));
             return "qemu-storage-daemon could not show the disk image" +
                    (said.empty() ? std::string(".") : ": " + said);

@@ -28,12 +28,14 @@ const std::map<std::string, std::string>& packageOfProgram() {
         {"mmd", "mtools"},          {"mmove", "mtools"},
         {"qemu-img", "qemu-utils"}, {"qemu-storage-daemon", "qemu-system-common"},
         {"fusermount3", "fuse3"},   {"fsck.fat", "dosfstools"},
+        {"setpriv", "util-linux"},
     };
     return packages;
 }
 
 bool isOverridden(const std::string& variable) {
-    for (const char* prefix : {"MTOOLS", "LC_", "LANG=", "LANGUAGE=", "HOME=", "POSIXLY_CORRECT="})
+    for (const char* prefix :
+         {"MTOOLS", "LC_", "LANG=", "LANGUAGE=", "HOME=", "POSIXLY_CORRECT=", "PATH="})
         if (variable.rfind(prefix, 0) == 0)
             return true;
     return false;
@@ -65,7 +67,12 @@ std::optional<pid_t> spawn(const ToolEnvironment& environment, const std::string
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     auto argPointers = pointerArray(argv);
-    auto envPointers = pointerArray(environment.variables());
+    // The PATH the program is found on, so that a tool which starts another
+    // (setpriv) finds it the same way.
+    std::vector<std::string> variables = environment.variables();
+    if (const char* path = ::getenv("PATH"))
+        variables.push_back(std::string("PATH=") + path);
+    auto envPointers = pointerArray(variables);
     pid_t child = 0;
     if (::posix_spawnp(&child, program.c_str(), actions.get(), nullptr, argPointers.data(),
                        envPointers.data()) != 0)

@@ -20,10 +20,10 @@ struct ToolResult {
     bool exitedCleanly() const { return started && !timedOut && exitCode == 0; }
 };
 
-// The environment every disk tool runs in: the host's PATH, a UTF-8 locale
-// (mtools needs one for names with accents), and the mtools configuration of
-// this program instead of the user's, so that nothing in ~/.mtoolsrc or the
-// environment changes what the tools do.
+// The environment every disk tool runs in: the PATH as it is when the tool
+// starts, a UTF-8 locale (mtools needs one for names with accents), and the
+// mtools configuration of this program instead of the user's, so that nothing
+// in ~/.mtoolsrc or the environment changes what the tools do.
 class ToolEnvironment {
   public:
     // `home` stands in for the user's home folder; `mtoolsConfig` is the

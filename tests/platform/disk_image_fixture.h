@@ -70,7 +70,7 @@ class ToolFolder {
         : folder_(folder), path_(::getenv("PATH")) {
         std::filesystem::create_directories(folder_);
         for (const char* tool : {"mdir", "mcopy", "mattrib", "mdel", "mmove", "mmd", "qemu-img",
-                                 "qemu-storage-daemon", "fusermount3"})
+                                 "qemu-storage-daemon", "fusermount3", "setpriv"})
             std::filesystem::create_symlink(std::filesystem::path("/usr/bin") / tool,
                                             folder_ / tool);
         std::filesystem::create_symlink("/usr/sbin/fsck.fat", folder_ / "fsck.fat");

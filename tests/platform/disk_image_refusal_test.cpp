@@ -163,7 +163,7 @@ TEST_F(ImageChangeRefusal, ToolsThatAreMissingOrFail) {
 
     // What mcopy reads back is not what it wrote.
     tools.replace("mcopy",
-                  "case \"$*\" in *' -') /usr/bin/mcopy \"$@\" | sed s/BM/XM/ ;;"
+                  "case \"$*\" in *' -') /usr/bin/mcopy \"$@\" | /usr/bin/sed s/BM/XM/ ;;"
                   " *) exec /usr/bin/mcopy \"$@\" ;; esac");
     const std::string before = fileContent(image.file);
     EXPECT_FALSE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS"));
