@@ -155,7 +155,6 @@ std::optional<std::string> DiskImage::openDiskView() {
             // A link of our own, under a name mtools reads whole.
             diskFile_ = viewFolder_ / "disk";
             fs::create_directories(viewFolder_, ec);
-            fs::remove(diskFile_, ec);
             fs::create_symlink(image_, diskFile_, ec);
             if (ec)
                 return "The disk image " + image_.string() + " cannot be read: the link " +
