@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <regex>
 #include <thread>
 
 #include "disk_image_fixture.h"
@@ -141,11 +140,9 @@ TEST_F(ImageChangeRefusal, HeldByAnEmulatorOrAnotherProgram) {
 TEST_F(ImageChangeRefusal, DamagedFileSystem) {
     const std::string volume = image.file.string() + "@@" + std::to_string(image.offset);
     const std::string info = maker.run("minfo", {"-i", volume, "::"});
-    std::smatch reserved, perFat;
-    ASSERT_TRUE(
-        std::regex_search(info, reserved, std::regex(R"(reserved \(boot\) sectors: (\d+))")));
-    ASSERT_TRUE(std::regex_search(info, perFat, std::regex(R"(sectors per fat: (\d+))")));
-    const auto secondFat = (std::stoull(reserved[1]) + std::stoull(perFat[1])) * 512;
+    const auto secondFat =
+        (numberAfter(info, "reserved (boot) sectors:") + numberAfter(info, "sectors per fat:")) *
+        512;
     overwrite(image.file, image.offset + secondFat + 4000, "\xff\xff");
     expectRefused("fsck.fat found errors");
 }

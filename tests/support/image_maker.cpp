@@ -1,7 +1,8 @@
 #include "image_maker.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -25,6 +26,15 @@ std::string partitionType(int fatBits) {
 }
 
 }  // namespace
+
+std::uint64_t numberAfter(const std::string& text, const std::string& label) {
+    const auto at = text.find(label);
+    const auto digits =
+        at == std::string::npos ? at : text.find_first_not_of(' ', at + label.size());
+    if (digits == std::string::npos || !std::isdigit(static_cast<unsigned char>(text[digits])))
+        throw std::runtime_error("no number after \"" + label + "\" in: " + text);
+    return std::stoull(text.substr(digits));
+}
 
 std::string fileContent(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -77,13 +87,11 @@ MadeImage ImageMaker::makeRaw(const std::string& name, const ImageRecipe& recipe
         made.partition = recipe.layout == PartitionLayout::Primary ? 1 : 5;
         // "disk.img5 : start=        4222, size=       12162, type=e"
         const std::string dump = run("sfdisk", {"-d", made.file.string()});
-        const std::regex line(made.file.filename().string() + std::to_string(made.partition) +
-                              R"( : start=\s*(\d+), size=\s*(\d+))");
-        std::smatch match;
-        if (!std::regex_search(dump, match, line))
-            throw std::runtime_error("no partition in: " + dump);
-        made.offset = std::stoull(match[1]) * kSector;
-        made.size = std::stoull(match[2]) * kSector;
+        const std::string name =
+            made.file.filename().string() + std::to_string(made.partition) + " :";
+        const std::string line = dump.substr(std::min(dump.find(name), dump.size()));
+        made.offset = numberAfter(line, "start=") * kSector;
+        made.size = numberAfter(line, "size=") * kSector;
         if (recipe.layout == PartitionLayout::Logical)
             run("mkfs.fat",
                 {"-F", "12", "-n", "DATA", "--offset", "63", made.file.string(), "2048"});

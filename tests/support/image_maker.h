@@ -74,4 +74,9 @@ class ImageMaker {
 // The whole content of a host file.
 std::string fileContent(const std::filesystem::path& file);
 
+// The number that follows the first `label` in a tool's output (spaces
+// between them skipped), such as 4222 in "start=   4222"; throws when there
+// is none.
+std::uint64_t numberAfter(const std::string& text, const std::string& label);
+
 }  // namespace quenlark::testing
