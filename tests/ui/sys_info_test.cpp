@@ -16,7 +16,7 @@ using testing::TempDrive;
 
 constexpr const char* kKey = "SOFTWARE\\Test";
 
-class GetKeyValueTest : public ::testing::Test {
+class ReadRegistryValueTest : public ::testing::Test {
   protected:
     // Reads kKey's `name`, starting from a value that shows whether it changed.
     bool read(const std::string& name) {
@@ -34,7 +34,7 @@ class GetKeyValueTest : public ::testing::Test {
     std::size_t failedOpens = 0;
 };
 
-TEST_F(GetKeyValueTest, StringLosesItsClosingNulOnly) {
+TEST_F(ReadRegistryValueTest, StringLosesItsClosingNulOnly) {
     registry.setString(kKey, "PATH", "C:\\PROGRA~1\\MSINFO\\MSINFO32.EXE");
     registry.setValue(kKey, "Bare", kRegistryString, "no terminator");
     registry.setValue(kKey, "Two", kRegistryString, std::string("x\0\0", 3));
@@ -54,7 +54,7 @@ TEST_F(GetKeyValueTest, StringLosesItsClosingNulOnly) {
     expectEveryKeyClosed();
 }
 
-TEST_F(GetKeyValueTest, DwordIsSignedDecimalOfItsLittleEndianBytes) {
+TEST_F(ReadRegistryValueTest, DwordIsSignedDecimalOfItsLittleEndianBytes) {
     registry.setValue(kKey, "Sixteen", kRegistryDword, std::string("\x10\0\0\0", 4));
     registry.setDword(kKey, "Big", 0x01020304);
     registry.setDword(kKey, "Largest", 0x7FFFFFFF);
@@ -73,7 +73,7 @@ TEST_F(GetKeyValueTest, DwordIsSignedDecimalOfItsLittleEndianBytes) {
     expectEveryKeyClosed();
 }
 
-TEST_F(GetKeyValueTest, OtherTypesAreFoundButLeaveTheTextAsPassedIn) {
+TEST_F(ReadRegistryValueTest, OtherTypesAreFoundButLeaveTheTextAsPassedIn) {
     registry.setValue(kKey, "Expand", 2, std::string("%windir%\0", 9));
     registry.setValue(kKey, "Binary", 3, "\x01\x02");
     EXPECT_TRUE(read("Expand"));
@@ -83,7 +83,7 @@ TEST_F(GetKeyValueTest, OtherTypesAreFoundButLeaveTheTextAsPassedIn) {
     expectEveryKeyClosed();
 }
 
-TEST_F(GetKeyValueTest, ValueFillsTheBufferButNoMore) {
+TEST_F(ReadRegistryValueTest, ValueFillsTheBufferButNoMore) {
     registry.setValue(kKey, "Full", kRegistryString, std::string(1024, 'a'));
     registry.setValue(kKey, "Over", kRegistryString, std::string(1025, 'a'));
     EXPECT_TRUE(read("Full"));
@@ -93,7 +93,7 @@ TEST_F(GetKeyValueTest, ValueFillsTheBufferButNoMore) {
     expectEveryKeyClosed();
 }
 
-TEST_F(GetKeyValueTest, MissingKeyOrValueIsNotFoundWithEmptyText) {
+TEST_F(ReadRegistryValueTest, MissingKeyOrValueIsNotFoundWithEmptyText) {
     registry.addKey(kKey);
     EXPECT_FALSE(read("PATH"));
     EXPECT_EQ(value, "");
@@ -106,7 +106,7 @@ TEST_F(GetKeyValueTest, MissingKeyOrValueIsNotFoundWithEmptyText) {
     expectEveryKeyClosed();  // a key that never opened is not closed
 }
 
-TEST_F(GetKeyValueTest, EmptyValueIsAnErrorAfterTheKeyIsClosed) {
+TEST_F(ReadRegistryValueTest, EmptyValueIsAnErrorAfterTheKeyIsClosed) {
     registry.setValue(kKey, "Empty", kRegistryString, "");
     EXPECT_THROW(read("Empty"), KeyValueError);
     EXPECT_EQ(value, "as passed in");
@@ -114,9 +114,9 @@ TEST_F(GetKeyValueTest, EmptyValueIsAnErrorAfterTheKeyIsClosed) {
 }
 
 // startSystemInformationTool against a registry filled by each test, on a temporary drive.
-class StartSysInfoTest : public ::testing::Test {
+class StartSystemInformationToolTest : public ::testing::Test {
   protected:
-    StartSysInfoTest() : files(drive.installation().driveMap(), "C:\\TOOLS") {}
+    StartSystemInformationToolTest() : files(drive.installation().driveMap(), "C:\\TOOLS") {}
 
     void run() {
         startSystemInformationTool(registry, files, programs,
@@ -141,7 +141,7 @@ class StartSysInfoTest : public ::testing::Test {
     std::vector<MessageStyle> styles;
 };
 
-TEST_F(StartSysInfoTest, FullPathFromTheFirstPlaceStartsUncheckedAndFirst) {
+TEST_F(StartSystemInformationToolTest, FullPathFromTheFirstPlaceStartsUncheckedAndFirst) {
     registry.setString(kSysInfoPathKey, "PATH", "C:\\Nowhere\\msinfo32.exe");
     registry.setString(kSysInfoFolderKey, "MSINFO", "C:\\TOOLS");
     TempDrive::put(drive.tools() / "MSINFO32.EXE", "MZ");
@@ -151,7 +151,7 @@ TEST_F(StartSysInfoTest, FullPathFromTheFirstPlaceStartsUncheckedAndFirst) {
     EXPECT_EQ(registry.opens.size(), 1u);
 }
 
-TEST_F(StartSysInfoTest, FolderFromTheSecondPlaceNeedsTheToolInIt) {
+TEST_F(StartSystemInformationToolTest, FolderFromTheSecondPlaceNeedsTheToolInIt) {
     registry.setString(kSysInfoFolderKey, "MSINFO", "C:\\MSINFO");
     TempDrive::put(drive.root() / "MSINFO" / "msinfo32.exe", "MZ");
     run();
@@ -163,7 +163,7 @@ TEST_F(StartSysInfoTest, FolderFromTheSecondPlaceNeedsTheToolInIt) {
     EXPECT_EQ(registry.queries, std::vector<std::string>{"MSINFO"});
 }
 
-TEST_F(StartSysInfoTest, FirstKeyWithoutItsValueFallsBackToTheFolder) {
+TEST_F(StartSystemInformationToolTest, FirstKeyWithoutItsValueFallsBackToTheFolder) {
     registry.addKey(kSysInfoPathKey);
     registry.setString(kSysInfoFolderKey, "MSINFO", "C:\\TOOLS");
     TempDrive::put(drive.tools() / "MSINFO32.EXE", "MZ");
@@ -172,7 +172,7 @@ TEST_F(StartSysInfoTest, FirstKeyWithoutItsValueFallsBackToTheFolder) {
     EXPECT_EQ(registry.closes.size(), 2u);
 }
 
-TEST_F(StartSysInfoTest, FolderWithoutTheToolIsUnavailable) {
+TEST_F(StartSystemInformationToolTest, FolderWithoutTheToolIsUnavailable) {
     registry.setString(kSysInfoFolderKey, "MSINFO", "C:\\TOOLS");
     std::filesystem::create_directory(drive.tools() / "MSINFO32.EXE");  // a folder is no file
     run();
@@ -180,14 +180,14 @@ TEST_F(StartSysInfoTest, FolderWithoutTheToolIsUnavailable) {
     expectUnavailable();
 }
 
-TEST_F(StartSysInfoTest, NeitherPlaceIsUnavailable) {
+TEST_F(StartSystemInformationToolTest, NeitherPlaceIsUnavailable) {
     run();
     EXPECT_TRUE(programs.started.empty());
     expectUnavailable();
     EXPECT_EQ(registry.opens.size(), 2u);
 }
 
-TEST_F(StartSysInfoTest, ToolThatCannotStartIsUnavailable) {
+TEST_F(StartSystemInformationToolTest, ToolThatCannotStartIsUnavailable) {
     registry.setString(kSysInfoPathKey, "PATH", "C:\\WINDOWS\\MSINFO32.EXE");
     programs.failing = true;
     run();
@@ -195,7 +195,7 @@ TEST_F(StartSysInfoTest, ToolThatCannotStartIsUnavailable) {
     expectUnavailable();
 }
 
-TEST_F(StartSysInfoTest, EmptyFirstValueGoesStraightToTheMessage) {
+TEST_F(StartSystemInformationToolTest, EmptyFirstValueGoesStraightToTheMessage) {
     registry.setValue(kSysInfoPathKey, "PATH", kRegistryString, "");
     registry.setString(kSysInfoFolderKey, "MSINFO", "C:\\TOOLS");
     TempDrive::put(drive.tools() / "MSINFO32.EXE", "MZ");
@@ -205,7 +205,7 @@ TEST_F(StartSysInfoTest, EmptyFirstValueGoesStraightToTheMessage) {
     EXPECT_EQ(registry.opens.size(), 1u);
 }
 
-TEST_F(StartSysInfoTest, OverlongFirstValueFallsBackToTheFolder) {
+TEST_F(StartSystemInformationToolTest, OverlongFirstValueFallsBackToTheFolder) {
     registry.setString(kSysInfoPathKey, "PATH", "C:\\" + std::string(1100, 'x'));
     registry.setString(kSysInfoFolderKey, "MSINFO", "C:\\TOOLS");
     TempDrive::put(drive.tools() / "MSINFO32.EXE", "MZ");
