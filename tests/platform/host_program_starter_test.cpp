@@ -1,5 +1,5 @@
-#include "host_file_system.h"
 #include "host_program_starter.h"
+#include "host_file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -32,9 +32,8 @@ bool writeSampleLogo(const fs::path& folder, const SlotInfo& slot) {
     const std::string name = QString::fromLatin1(slot.installedName).toUpper().toStdString();
     if (findNameIgnoringCase(folder, name))
         return true;
-    const QByteArray bytes =
-        sampleLogoBitmap(QString::fromLatin1(slot.caption), sampleColour(slot.slot),
-                         slot.slot == Slot::StartUp);
+    const QByteArray bytes = sampleLogoBitmap(QString::fromLatin1(slot.caption),
+                                              sampleColour(slot.slot), slot.slot == Slot::StartUp);
     return writeFileAtomically(folder / name, std::string_view(bytes.constData(), bytes.size()));
 }
 

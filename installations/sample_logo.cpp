@@ -54,8 +54,9 @@ QImage drawing(const QString& caption, const QColor& top) {
 
 QByteArray sampleLogoBitmap(const QString& caption, const QColor& top, bool animated) {
     const QList<QRgb> colours = paletteFor(top);
-    const QImage indexed = drawing(caption, top).convertToFormat(
-        QImage::Format_Indexed8, colours, Qt::ThresholdDither | Qt::AvoidDither);
+    const QImage indexed = drawing(caption, top)
+                               .convertToFormat(QImage::Format_Indexed8, colours,
+                                                Qt::ThresholdDither | Qt::AvoidDither);
     converter::LogoPicture logo;
     for (int i = 0; i < colours.size(); ++i)
         logo.palette[i] = {static_cast<std::uint8_t>(qRed(colours[i])),
