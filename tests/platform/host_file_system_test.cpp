@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <csignal>
 
+#include "ordinary_user.h"
 #include "temp_drive.h"
 
 namespace quenlark {
@@ -71,6 +72,26 @@ TEST_F(HostFileSystemTest, FailedCopiesLeaveTheDestinationAlone) {
     EXPECT_FALSE(files.copyFile("C:\\TOOLS\\new.bmp", "Q:\\logow.sys"));
     EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), logoBytes("old"));
     EXPECT_EQ(entries(drive.windows()), std::vector<std::string>{"LOGOW.SYS"});
+
+    // What only permission bits forbid, tried as a user they stop.
+    std::string why;
+    const auto user = testing::ordinaryUser(&why);
+    if (!user)
+        GTEST_SKIP() << "no ordinary user to try permissions with: " << why;
+    TempDrive::put(drive.tools() / "secret.bmp", logoBytes("secret"));
+    testing::handOver(drive.root(), *user);
+    fs::permissions(drive.windows(), fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(drive.tools() / "secret.bmp", fs::perms::none);
+    const int status = testing::runAsUser(*user, [&] {
+        const bool intoLockedFolder =
+            files.copyFile("C:\\TOOLS\\new.bmp", "C:\\WINDOWS\\logow.sys");
+        const bool fromUnreadable = files.copyFile("C:\\TOOLS\\secret.bmp", "C:\\TOOLS\\copy.bmp");
+        return (intoLockedFolder ? 1 : 0) | (fromUnreadable ? 2 : 0);
+    });
+    EXPECT_EQ(status, 0) << "1: wrote into a folder it may not write; 2: read a file it may not";
+    EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), logoBytes("old"));
+    EXPECT_EQ(entries(drive.windows()), std::vector<std::string>{"LOGOW.SYS"});
+    EXPECT_FALSE(fs::exists(drive.tools() / "copy.bmp"));
 }
 
 // A disk that fills up half-way through the copy: the file size limit makes
