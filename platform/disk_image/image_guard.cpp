@@ -1,10 +1,12 @@
 #include "image_guard.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <system_error>
 
 #include "process_files.h"
@@ -38,11 +40,19 @@ bool isReadOnlyView(pid_t pid) {
     return readProcessFile(pid, "cmdline").find(kReadOnlyViewMarker) != std::string::npos;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
+struct FileKey {
+    dev_t device;
+    ino_t inode;
+    bool operator<(const FileKey& other) const {
+        return device != other.device ? device < other.device : inode < other.inode;
+    }
+};
 
-std::optional<pid_t> processWithFileOpen(const struct stat& image, const std::set<pid_t>& ignored) {
+// The first process (but this one and those in `ignored`) that has each of
+// `files` open, apart from Quenlark's read-only views.
+std::map<FileKey, pid_t> processesWithFilesOpen(const std::set<FileKey>& files,
+                                                const std::set<pid_t>& ignored) {
+    std::map<FileKey, pid_t> holders;
     std::error_code ec;
     for (fs::directory_iterator proc("/proc", ec), end; !ec && proc != end; proc.increment(ec)) {
         const std::string name = proc->path().filename();
@@ -55,11 +65,46 @@ std::optional<pid_t> processWithFileOpen(const struct stat& image, const std::se
         for (fs::directory_iterator fd(proc->path() / "fd", fdError), fdEnd;
              !fdError && fd != fdEnd; fd.increment(fdError)) {
             struct stat info {};
-            if (::stat(fd->path().c_str(), &info) == 0 && sameFile(info, image) &&
-                !isReadOnlyView(pid))
-                return pid;
+            if (::stat(fd->path().c_str(), &info) != 0)
+                continue;
+            const FileKey key{info.st_dev, info.st_ino};
+            if (files.count(key) && !holders.count(key) && !isReadOnlyView(pid))
+                holders.emplace(key, pid);
         }
     }
+    return holders;
+}
+
+// What the image's own locks say, and the file it is, or why it cannot be read.
+std::optional<std::string> lockHolder(const fs::path& image, std::optional<FileKey>& file) {
+    const int fd = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return "The disk image " + image.string() + " cannot be read (" + std::strerror(errno) +
+               ").";
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kQemuLockStart;
+    lock.l_len = kQemuLockLength;
+    const bool asked = ::fcntl(fd, F_OFD_GETLK, &lock) == 0;
+    // A shared flock is refused only while another holds an exclusive one,
+    // as DOSBox-X does on the images it mounts; it ends with close().
+    const bool flocked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    struct stat info {};
+    const bool stated = ::fstat(fd, &info) == 0;
+    ::close(fd);
+    if (asked && lock.l_type != F_UNLCK)
+        return inUseSentence(image, "an emulator holds its lock");
+    if (flocked)
+        return inUseSentence(image, "a program such as DOSBox-X holds its lock");
+    std::error_code ec;
+    const fs::path bochsLock = image.string() + ".lock";
+    if (fs::exists(fs::symlink_status(bochsLock, ec)))
+        return inUseSentence(image, "Bochs' lock file " + bochsLock.string() +
+                                        " is there; if Bochs is not running, delete it");
+    if (!stated)
+        return "The disk image " + image.string() + " cannot be read.";
+    file = FileKey{info.st_dev, info.st_ino};
     return std::nullopt;
 }
 
@@ -82,26 +127,26 @@ std::optional<std::string> whyImageIsReadOnly(const fs::path& image) {
 }
 
 std::optional<std::string> whyImageIsInUse(const fs::path& image, const std::set<pid_t>& ignored) {
-    const int fd = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return "The disk image " + image.string() + " cannot be read (" + std::strerror(errno) +
-               ").";
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = kQemuLockStart;
-    lock.l_len = kQemuLockLength;
-    const bool asked = ::fcntl(fd, F_OFD_GETLK, &lock) == 0;
-    struct stat info {};
-    const bool stated = ::fstat(fd, &info) == 0;
-    ::close(fd);
-    if (asked && lock.l_type != F_UNLCK)
-        return inUseSentence(image, "an emulator holds its lock");
-    if (!stated)
-        return "The disk image " + image.string() + " cannot be read.";
-    if (auto pid = processWithFileOpen(info, ignored))
-        return inUseSentence(image, processName(*pid) + " has it open; an emulator?");
-    return std::nullopt;
+    return whyImagesAreInUse({image}, ignored).front();
+}
+
+std::vector<std::optional<std::string>> whyImagesAreInUse(const std::vector<fs::path>& images,
+                                                          const std::set<pid_t>& ignored) {
+    std::vector<std::optional<std::string>> why(images.size());
+    std::vector<std::optional<FileKey>> files(images.size());
+    std::set<FileKey> unlocked;
+    for (std::size_t i = 0; i < images.size(); ++i)
+        if (!(why[i] = lockHolder(images[i], files[i])))
+            unlocked.insert(*files[i]);
+    if (unlocked.empty())
+        return why;
+    const auto holders = processesWithFilesOpen(unlocked, ignored);
+    for (std::size_t i = 0; i < images.size(); ++i)
+        if (files[i])
+            if (const auto holder = holders.find(*files[i]); holder != holders.end())
+                why[i] = inUseSentence(images[i],
+                                       processName(holder->second) + " has it open; an emulator?");
+    return why;
 }
 
 ImageChangeLock::ImageChangeLock(const fs::path& image)

@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace quenlark {
 
@@ -18,10 +19,14 @@ std::optional<std::string> whyImageIsReadOnly(const std::filesystem::path& image
 inline constexpr char kReadOnlyViewMarker[] = "quenlark-read-only-view";
 
 // Why another program holds the image now, or nothing: QEMU's open file
-// description locks, or any other process (but those in `ignored`) with the
+// description locks, an flock on the whole file (DOSBox-X's), the lock file
+// Bochs puts beside it, or any other process (but those in `ignored`) with the
 // file open (but Quenlark's read-only views). Processes of other users are seen only as root.
 std::optional<std::string> whyImageIsInUse(const std::filesystem::path& image,
                                            const std::set<pid_t>& ignored);
+// The same for each of `images`, with one look through the processes.
+std::vector<std::optional<std::string>> whyImagesAreInUse(
+    const std::vector<std::filesystem::path>& images, const std::set<pid_t>& ignored);
 
 // The lock that keeps two Quenlark processes from changing one image at once:
 // an open file description lock on a byte of the image that QEMU does not use,
