@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 #include <system_error>
 
 #include "data_folder.h"
@@ -15,6 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kRecentKey = "installations";
+constexpr const char* kSearchFoldersKey = "searchFolders";
 
 fs::path canonicalPath(const fs::path& path) {
     std::error_code ec;
@@ -44,7 +46,7 @@ fs::path Installations::imageWorkFolder(const fs::path& image) const {
 
 std::variant<OpenInstallation, std::string> Installations::open(
     const InstallationSource& wanted, const std::optional<fs::path>& startupFolder,
-    Remember remember) {
+    Remember remember, const std::string& name) {
     InstallationSource source = wanted;
     source.path = canonicalPath(wanted.path);
     std::string error;
@@ -53,6 +55,8 @@ std::variant<OpenInstallation, std::string> Installations::open(
                       : openImageInstallation(source, imageWorkFolder(source.path), error);
     if (!opened)
         return error;
+    if (!name.empty())
+        opened->name = name;
 
     const fs::path folder =
         startupFolder ? canonicalPath(*startupFolder) : startupFolderOf(*opened);
@@ -88,8 +92,9 @@ std::vector<InstallationSwitcher::Recent> Installations::recentInstallations() {
     return recent;
 }
 
-std::optional<std::string> Installations::switchTo(const InstallationSource& source) {
-    auto opened = open(source);
+std::optional<std::string> Installations::switchTo(const InstallationSource& source,
+                                                   const std::string& name) {
+    auto opened = open(source, std::nullopt, Remember::Yes, name);
     if (auto* error = std::get_if<std::string>(&opened))
         return *error;
     auto& installation = std::get<OpenInstallation>(opened);
@@ -153,6 +158,35 @@ void Installations::rememberAsLatest(const InstallationSource& source, const std
             settings.setValue("partition", *entry.source.partition);
         settings.setValue("letter", QString(QChar(entry.source.driveLetter)));
         settings.setValue("name", QString::fromStdString(entry.name));
+    }
+    settings.endArray();
+}
+
+std::vector<fs::path> Installations::searchFolders() const {
+    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
+    std::vector<fs::path> folders;
+    const int count = settings.beginReadArray(kSearchFoldersKey);
+    for (int i = 0; i < count; ++i) {
+        settings.setArrayIndex(i);
+        const std::string path = settings.value("path").toString().toStdString();
+        if (!path.empty())
+            folders.push_back(path);
+    }
+    settings.endArray();
+    return folders;
+}
+
+void Installations::addSearchFolder(const fs::path& folder) {
+    auto folders = searchFolders();
+    const fs::path added = canonicalPath(folder);
+    if (std::find(folders.begin(), folders.end(), added) != folders.end())
+        return;
+    folders.push_back(added);
+    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
+    settings.beginWriteArray(kSearchFoldersKey, static_cast<int>(folders.size()));
+    for (int i = 0; i < static_cast<int>(folders.size()); ++i) {
+        settings.setArrayIndex(i);
+        settings.setValue("path", QString::fromStdString(folders[std::size_t(i)].string()));
     }
     settings.endArray();
 }

@@ -44,11 +44,12 @@ class Installations : public InstallationSwitcher {
     // Opens `source` for the logo store: its start-up folder (or
     // `startupFolder` when given) is made, with the readme linked in, and is
     // the file system's current directory. Otherwise the sentence that says
-    // why it cannot be opened.
+    // why it cannot be opened. A `name` (an emulator's machine) is what menus
+    // and the recent installations call it instead of its drive or image.
     std::variant<OpenInstallation, std::string> open(
         const InstallationSource& source,
         const std::optional<std::filesystem::path>& startupFolder = {},
-        Remember remember = Remember::Yes);
+        Remember remember = Remember::Yes, const std::string& name = {});
 
     // The installation used last, if any.
     std::optional<InstallationSource> lastUsed() const;
@@ -58,9 +59,16 @@ class Installations : public InstallationSwitcher {
     CurrentInstallation& manage(OpenInstallation installation);
 
     std::vector<Recent> recentInstallations() override;
-    std::optional<std::string> switchTo(const InstallationSource& source) override;
+    std::optional<std::string> switchTo(const InstallationSource& source,
+                                        const std::string& name = {}) override;
     std::optional<InstallationSource> demoDrive(std::string& error) override;
     std::string notice() override;
+
+    // The folders the user added to be searched for disk images, in the
+    // order added, kept beside the recent installations.
+    std::vector<std::filesystem::path> searchFolders() const;
+    // Adds one (made absolute) unless it is there already.
+    void addSearchFolder(const std::filesystem::path& folder);
 
   private:
     std::filesystem::path startupFolderOf(const OpenInstallation& installation) const;

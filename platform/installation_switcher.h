@@ -25,8 +25,10 @@ class InstallationSwitcher {
 
     // Opens `source` and makes it the installation the program's file system
     // and Windows directory reach. Nothing when it did; otherwise the sentence
-    // that says why, and the current installation stays as it was.
-    virtual std::optional<std::string> switchTo(const InstallationSource& source) = 0;
+    // that says why, and the current installation stays as it was. A `name`
+    // (an emulator's machine) is what the recent installations call it.
+    virtual std::optional<std::string> switchTo(const InstallationSource& source,
+                                                const std::string& name = {}) = 0;
 
     // The demo drive, made with its sample logos when it is missing.
     virtual std::optional<InstallationSource> demoDrive(std::string& error) = 0;

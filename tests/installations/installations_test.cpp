@@ -160,6 +160,28 @@ class InstallationsTest : public QObject {
         QVERIFY(!fs::exists(fs::symlink_status(folder / "readme.txt")));
     }
 
+    // The folders added to be searched are kept beside the recent
+    // installations, each once; a machine opened by its name is listed by it.
+    void searchFoldersAndMachineNamesAreKept() {
+        TempDrive home, drive;
+        TempDrive::put(drive.windows() / "WIN.COM", "MZ");
+        const ProgramFolders folders{
+            home.root() / "data", QString::fromStdString((home.root() / "q.conf").string()), {}};
+        {
+            Installations installations(folders);
+            installations.addSearchFolder(home.root() / "vms");
+            installations.addSearchFolder(home.root() / "retro/../vms");
+            installations.addSearchFolder(home.root() / "retro");
+            QVERIFY(!installations.switchTo(
+                {InstallationSource::Kind::Folder, drive.windows(), std::nullopt, 'C'},
+                "My Windows 98"));
+        }
+        Installations again(folders);
+        QCOMPARE(again.searchFolders(),
+                 (std::vector<fs::path>{home.root() / "vms", home.root() / "retro"}));
+        QCOMPARE(again.recentInstallations().at(0).name, std::string("My Windows 98"));
+    }
+
     void folderThatCannotBeMadeIsRefused() {
         TempDrive scratch;
         TempDrive::put(scratch.root() / "share", "a file where a folder should be");
