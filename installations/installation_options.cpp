@@ -16,7 +16,7 @@ fs::path absolutePath(const QString& path) {
 
 }  // namespace
 
-InstallationOptionsReader::InstallationOptionsReader(QCommandLineParser& parser)
+InstallationOptionsReader::InstallationOptionsReader(QCommandLineParser& parser, Machine machine)
     : parser_(parser),
       windowsDir_("windows-dir",
                   "The Windows folder of the installation to manage; its parent folder is the "
@@ -37,8 +37,14 @@ InstallationOptionsReader::InstallationOptionsReader(QCommandLineParser& parser)
       startDir_("start-dir",
                 "Keep BACKUP and ORIGINAL in DIR (made when missing) instead of the "
                 "installation's own folder in the user's data folder.",
-                "DIR") {
+                "DIR"),
+      machine_("machine",
+               "The installation of the emulator machine named NAME, as \"find\" lists it.",
+               "NAME"),
+      machineOffered_(machine == Machine::Offered) {
     parser_.addOptions({windowsDir_, image_, partition_, driveLetter_, startDir_});
+    if (machineOffered_)
+        parser_.addOption(machine_);
 }
 
 std::optional<QString> InstallationOptionsReader::read(InstallationOptions& options) const {
@@ -48,10 +54,18 @@ std::optional<QString> InstallationOptionsReader::read(InstallationOptions& opti
         return "--drive-letter must be one letter from A to Y, not \"" +
                parser_.value(driveLetter_) + "\"";
     const char letter = letterText[0].toLatin1();
+    options.driveLetter = letter;
     if (parser_.isSet(windowsDir_) && parser_.isSet(image_))
         return QString("give either --windows-dir or --image, not both");
     if (parser_.isSet(partition_) && !parser_.isSet(image_))
         return QString("--partition goes with --image");
+    if (machineOffered_ && parser_.isSet(machine_)) {
+        if (parser_.isSet(windowsDir_) || parser_.isSet(image_))
+            return QString("give one of --windows-dir, --image and --machine");
+        if (parser_.value(machine_).isEmpty())
+            return QString("--machine needs the name of a machine");
+        options.machine = parser_.value(machine_).toStdString();
+    }
 
     std::error_code ec;
     if (parser_.isSet(windowsDir_)) {

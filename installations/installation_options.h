@@ -5,6 +5,7 @@
 #include <QString>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "installation.h"
 
@@ -16,13 +17,21 @@ struct InstallationOptions {
     std::optional<InstallationSource> installation;
     // --start-dir: the start-up folder instead of the installation's own.
     std::optional<std::filesystem::path> startDir;
+    // --machine: the installation of the emulator machine of this name, for
+    // the caller to find.
+    std::optional<std::string> machine;
+    // --drive-letter.
+    char driveLetter = 'C';
 };
 
 // The options quenlark and quenlark-logo share: --windows-dir, --image,
-// --partition, --drive-letter and --start-dir.
+// --partition, --drive-letter and --start-dir; and, for a program that finds
+// the emulators' machines, --machine.
 class InstallationOptionsReader {
   public:
-    explicit InstallationOptionsReader(QCommandLineParser& parser);
+    enum class Machine { NotOffered, Offered };
+    explicit InstallationOptionsReader(QCommandLineParser& parser,
+                                       Machine machine = Machine::NotOffered);
 
     // After the parser has parsed: the options, or the sentence that says
     // what is wrong with them.
@@ -35,6 +44,8 @@ class InstallationOptionsReader {
     QCommandLineOption partition_;
     QCommandLineOption driveLetter_;
     QCommandLineOption startDir_;
+    QCommandLineOption machine_;
+    bool machineOffered_;
 };
 
 }  // namespace quenlark

@@ -14,6 +14,7 @@
 
 #include "batch_user.h"
 #include "builtin_logo_reader.h"
+#include "find_command.h"
 #include "installation_check.h"
 #include "installation_options.h"
 #include "installations.h"
@@ -45,6 +46,9 @@ constexpr const char* kCommands =
     "  builtin OUT          save the start-up logo built into the drive's IO.SYS\n"
     "  check                what will keep Windows from showing each logo, one finding a\n"
     "                       line (exit status 1 when there is any); changes nothing\n"
+    "  find                 each Windows 95/98 installation on the emulators' machines:\n"
+    "                       name, emulator, image, partition, state (ready, in-use: WHY,\n"
+    "                       refused: WHY), tab-separated; exit status 1 when none\n"
     "SLOT: startup, wait or shutdown.";
 
 void printLine(std::FILE* to, const std::string& text) {
@@ -288,7 +292,8 @@ int main(int argc, char** argv) {
                        "95/98 installation, as the Quenlark window does.\n\n") +
         kCommands);
     parser.addPositionalArgument("COMMAND", "What to do; see Commands above.");
-    const InstallationOptionsReader installationOptions(parser);
+    const InstallationOptionsReader installationOptions(
+        parser, InstallationOptionsReader::Machine::Offered);
     const QCommandLineOption noBackup("no-backup",
                                       "put, random: do not back the present logo up first.");
     const QCommandLineOption force("force", "get, builtin: replace OUT if it exists.");
@@ -320,9 +325,9 @@ int main(int argc, char** argv) {
         bool slotFirst;
     };
     static const Shape kShapes[] = {
-        {"list", 0, false},  {"get", 2, true},      {"put", 2, true},
-        {"backup", 1, true}, {"restore", 1, true},  {"originals", 0, false},
-        {"random", 2, true}, {"builtin", 1, false}, {"check", 0, false}};
+        {"list", 0, false},   {"get", 2, true},        {"put", 2, true},    {"backup", 1, true},
+        {"restore", 1, true}, {"originals", 0, false}, {"random", 2, true}, {"builtin", 1, false},
+        {"check", 0, false},  {"find", 0, false}};
     const Shape* shape = nullptr;
     for (const Shape& s : kShapes)
         if (command == s.name)
@@ -337,10 +342,26 @@ int main(int argc, char** argv) {
         return usageError("no slot \"" + words[1] + "\": give startup, wait or shutdown");
     const QString last = words.back();
 
-    Installations installations(
-        userProgramFolders(QCoreApplication::applicationDirPath().toStdString()));
+    const ProgramFolders folders =
+        userProgramFolders(QCoreApplication::applicationDirPath().toStdString());
+    Installations installations(folders);
+    EmulatorFinder finder(installations, userFinderPlaces(), folders.data / "finder");
+    if (command == "find") {
+        if (options.installation || options.machine)
+            return usageError(
+                "find looks at every machine; it takes no --windows-dir, --image "
+                "or --machine");
+        return runFindCommand(finder);
+    }
     std::optional<InstallationSource> source = options.installation;
     std::string error;
+    if (options.machine) {
+        auto machine = machineInstallation(finder, *options.machine);
+        if (auto* why = std::get_if<std::string>(&machine))
+            return failed(*why);
+        source = std::get<FoundInstallation>(machine).source;
+        source->driveLetter = options.driveLetter;
+    }
     if (!source)
         source = installations.lastUsed();
     if (!source && !(source = installations.demoDrive(error)))

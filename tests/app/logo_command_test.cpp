@@ -53,9 +53,11 @@ class LogoCommand : public ::testing::Test {
     fs::path pictures() const { return home.root() / "pictures"; }
     fs::path data() const { return home.root() / "data"; }
 
-    // On the folder drive, unless the arguments name an installation.
+    // On the folder drive, unless the arguments name an installation or look
+    // for them.
     CommandRun run(QStringList arguments) {
-        if (!arguments.contains("--image")) {
+        if (!arguments.contains("--image") && !arguments.contains("--machine") &&
+            !arguments.contains("find")) {
             arguments.prepend(QString::fromStdString(drive.windows().string()));
             arguments.prepend("--windows-dir");
         }
@@ -63,6 +65,7 @@ class LogoCommand : public ::testing::Test {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", QString::fromStdString(data().string()));
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.root().string()));
+        environment.insert("HOME", QString::fromStdString(home.root().string()));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(QUENLARK_LOGO_PROGRAM), arguments);
         process.waitForFinished(60000);
@@ -157,6 +160,56 @@ TEST_F(LogoCommand, DiskImageAndItsCopyShareTheirOriginals) {
     ASSERT_EQ(run({"--image", copy, "originals"}).status, 0);
     EXPECT_TRUE(maker.readFile(renamed, "WINDOWS/LOGOW.SYS") == realLogo(2));
     EXPECT_TRUE(maker.readFile(image, "WINDOWS/LOGOW.SYS") == realLogo(10));
+}
+
+// find lists the emulators' machines that hold Windows, a line each, in a
+// form that --image, --partition and --machine take back.
+TEST_F(LogoCommand, FindListsMachinesThatTheOtherCommandsOpen) {
+    ImageMaker maker(home.root() / "images");
+    ImageRecipe recipe;
+    recipe.files = {
+        {"IO.SYS", "io"}, {"MSDOS.SYS", "[Paths]\r\n"}, {"WINDOWS/LOGOW.SYS", realLogo(2)}};
+    const MadeImage w98 = maker.makeRaw("w98.img", recipe);
+    const MadeImage first = maker.makeRaw("twin1.img", recipe);
+    const MadeImage second = maker.makeRaw("twin2.img", recipe);
+    // XDG_CONFIG_HOME is the home folder here.
+    TempDrive::put(
+        home.root() / "dosbox-x/w98.conf",
+        "[dosbox]\ntitle = Win98 Box\n[autoexec]\nimgmount c " + w98.file.string() + "\nboot c:\n");
+    TempDrive::put(home.root() / "dosbox-x/Twin.conf",
+                   "[autoexec]\nimgmount c \"" + second.file.string() + "\"\n");
+    TempDrive::put(home.root() / ".pcem/configs/Twin.cfg",
+                   "hdc_fn = " + first.file.string() + "\n");
+
+    const CommandRun find = run({"find"});
+    ASSERT_EQ(find.status, 0) << find.err;
+    EXPECT_EQ(find.out, "Twin\tPCem\t" + first.file.string() + "\t1\tready\n" + "Twin\tDOSBox-X\t" +
+                            second.file.string() + "\t1\tready\n" + "Win98 Box\tDOSBox-X\t" +
+                            w98.file.string() + "\t1\tready\n");
+    const CommandRun listed = run({"--image", q(w98.file), "--partition", "1", "list"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(run({"--machine", "win98 box", "list"}).out, listed.out);
+
+    struct Refusal {
+        QStringList arguments;
+        int status;
+        const char* says;
+    };
+    for (const Refusal& refusal : std::vector<Refusal>{
+             {{"--machine", "Twin", "list"}, 1, "2 installations belong to machines named"},
+             {{"--machine", "Nobody", "list"}, 1, "no machine named \"Nobody\""},
+             {{"find", "--image", q(w98.file)}, 2, "find looks at every machine"},
+             {{"--machine", "Twin", "--image", q(w98.file), "list"}, 2, "give one of"}}) {
+        const CommandRun result = run(refusal.arguments);
+        EXPECT_EQ(result.status, refusal.status);
+        EXPECT_NE(result.err.find(refusal.says), std::string::npos) << result.err;
+    }
+    // With no machine at all: status 1 and why.
+    fs::remove_all(home.root() / "dosbox-x");
+    fs::remove_all(home.root() / ".pcem");
+    const CommandRun none = run({"find"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
 }
 
 TEST_F(LogoCommand, RefusalsChangeNothing) {
