@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "emulator_finder.h"
 #include "host_program_starter.h"
 #include "host_registry.h"
 #include "installations.h"
@@ -53,17 +54,19 @@ std::optional<OpenInstallation> openFirstInstallation(Installations& installatio
 int runProgram(const StartOptions& options) {
     applyProgramLook();
 
-    Installations installations(
-        userProgramFolders(QCoreApplication::applicationDirPath().toStdString()));
+    const ProgramFolders folders =
+        userProgramFolders(QCoreApplication::applicationDirPath().toStdString());
+    Installations installations(folders);
+    EmulatorFinder finder(installations, userFinderPlaces(), folders.data / "finder");
     auto first = openFirstInstallation(installations, options);
     if (!first)
         return 1;
     CurrentInstallation& current = installations.manage(std::move(*first));
     HostProgramStarter programs(current);
     HostRegistry registry;
-    Platform platform{current,       current,  current.drives(),
-                      programs,      registry, current.installation().notice,
-                      &installations};
+    Platform platform{current,        current,  current.drives(),
+                      programs,       registry, current.installation().notice,
+                      &installations, &finder};
 
     MainWindow window(platform);
     if (!window.startUp())

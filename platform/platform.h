@@ -4,6 +4,7 @@
 
 #include "drive_map.h"
 #include "file_system.h"
+#include "installation_finder.h"
 #include "installation_switcher.h"
 #include "program_starter.h"
 #include "registry.h"
@@ -23,6 +24,9 @@ struct Platform {
     // Switching changes what `files`, `windowsDirectory` and `drives` reach.
     // Without one the window manages the one installation it starts on.
     InstallationSwitcher* switcher = nullptr;
+    // Drive, Find Installations: the emulators' machines. Without one the
+    // menu does not offer it.
+    InstallationFinder* finder = nullptr;
 };
 
 }  // namespace quenlark

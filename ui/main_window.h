@@ -16,6 +16,7 @@ namespace quenlark {
 
 class BootPreviewWindow;
 class CheckDialog;
+class FindInstallationsDialog;
 class ConvertDialog;
 class LogoViewer;
 class SlotPage;
@@ -64,11 +65,14 @@ class MainWindow : public QMainWindow, public UserInteraction {
     // installations change while the window is open.
     void fillDriveMenu(QMenu& menu);
     // Makes `source` the installation managed: the start-up sequence runs
-    // for it as at the program's start.
-    bool manage(const InstallationSource& source);
+    // for it as at the program's start. A `name` is what the recent
+    // installations call it (a machine's, from Find Installations).
+    bool manage(const InstallationSource& source, const std::string& name = {});
     void chooseWindowsFolder();
     void chooseDiskImage();
     void manageDemoDrive();
+    // Drive, Find Installations: the installations of the emulators' machines.
+    void findInstallations();
     void wireSlotPage(Slot slot);
     void orderTabStops();
     SlotPage& page(Slot slot) const { return *pages_[static_cast<std::size_t>(slot)]; }
@@ -101,6 +105,7 @@ class MainWindow : public QMainWindow, public UserInteraction {
     QPointer<ConvertDialog> converter_;
     QPointer<BootPreviewWindow> bootPreview_;
     QPointer<CheckDialog> checkDialog_;
+    QPointer<FindInstallationsDialog> findDialog_;
 };
 
 }  // namespace quenlark

@@ -8,7 +8,9 @@
 #include <QPushButton>
 
 #include "boot_preview.h"
+#include "bring_to_front.h"
 #include "check_dialog.h"
+#include "find_installations_dialog.h"
 #include "logo_viewer.h"
 #include "main_window.h"
 #include "message_box.h"
@@ -43,6 +45,8 @@ void MainWindow::fillDriveMenu(QMenu& menu) {
     };
     add("openWindowsFolder", "Open &Windows Folder...", [this] { chooseWindowsFolder(); });
     add("openDiskImage", "Open Disk &Image...", [this] { chooseDiskImage(); });
+    if (platform_.finder)
+        add("findInstallations", "&Find Installations...", [this] { findInstallations(); });
     menu.addSeparator()->setObjectName("recentSeparator");
     int number = 0;
     for (const auto& recent : platform_.switcher->recentInstallations()) {
@@ -56,8 +60,8 @@ void MainWindow::fillDriveMenu(QMenu& menu) {
     add("demoDrive", "&Demo Drive", [this] { manageDemoDrive(); });
 }
 
-bool MainWindow::manage(const InstallationSource& source) {
-    if (const auto error = platform_.switcher->switchTo(source)) {
+bool MainWindow::manage(const InstallationSource& source, const std::string& name) {
+    if (const auto error = platform_.switcher->switchTo(source, name)) {
         showMessageBox(this, *error, MessageStyle::OkCritical);
         return false;
     }
@@ -123,6 +127,20 @@ void MainWindow::manageDemoDrive() {
         manage(*demo);
     else
         showMessageBox(this, error, MessageStyle::OkCritical);
+}
+
+// Modeless, so that the window can be used while the search runs; opened
+// again, it searches again, since machines come and go.
+void MainWindow::findInstallations() {
+    if (!findDialog_) {
+        findDialog_ = new FindInstallationsDialog(
+            *platform_.finder,
+            [this](const FoundInstallation& found) { return manage(found.source, found.machine); },
+            this);
+        findDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    findDialog_->search();
+    bringToFront(*findDialog_);
 }
 
 }  // namespace quenlark

@@ -6,12 +6,16 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <map>
+#include <thread>
 
 #include "about_box.h"
+#include "find_installations_dialog.h"
 #include "image_maker.h"
 #include "logo_viewer.h"
 #include "modal_answerer.h"
@@ -55,6 +59,28 @@ std::map<fs::path, std::string> snapshot(const fs::path& root) {
         files[entry.path()] = entry.is_regular_file() ? TempDrive::read(entry.path()) : "<folder>";
     return files;
 }
+
+// Finds what it is given, slowly enough for the progress bar to show, and
+// says which thread it ran on.
+struct SlowFinder : InstallationFinder {
+    std::vector<FoundInstallation> found;
+    std::vector<fs::path> folders;
+    std::thread::id ranOn;
+    std::vector<fs::path> searchFolders() override { return folders; }
+    std::optional<std::string> addSearchFolder(const fs::path& folder) override {
+        folders.push_back(folder);
+        return std::nullopt;
+    }
+    FindReport find(const std::vector<fs::path>&, const Progress& progress) const override {
+        const_cast<SlowFinder*>(this)->ranOn = std::this_thread::get_id();
+        for (int done = 1; done <= 8; ++done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!progress(done, 8))
+                break;
+        }
+        return {found, {"The file /etc/libvirt/qemu may not be read by this user."}};
+    }
+};
 
 }  // namespace
 
@@ -217,6 +243,83 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
         QCOMPARE(snapshot(other.root()), before);
         QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kNewColour);
         QCOMPARE(driveMenu()->findChildren<QAction*>("recentInstallation").size(), 2);
+    }
+
+    // Drive, Find Installations: the search runs beside the window, shows
+    // its progress, lists the machines by name; Open manages the one chosen,
+    // which the recent installations then call by its machine's name. One
+    // that cannot be opened says why and offers no Open.
+    void findInstallationsOpensAMachineByName() {
+        TempDrive other;
+        TempDrive::put(other.windows() / "WIN.COM", "MZ");
+        putInstalledLogos(other);
+        putLogo(other.root() / "LOGO.SYS", kNewColour);
+        SlowFinder finder;
+        finder.found = {{"Windows 98 SE",
+                         "86Box",
+                         {InstallationSource::Kind::Folder, other.windows(), std::nullopt, 'C'},
+                         "C:\\WINDOWS",
+                         other.root(),
+                         std::nullopt,
+                         std::nullopt},
+                        {"Snapshot PC",
+                         "VirtualBox",
+                         {InstallationSource::Kind::DiskImage, "/vms/diff.vdi", std::nullopt, 'C'},
+                         "",
+                         "/vms/m.vbox",
+                         std::nullopt,
+                         "It is a differencing VDI."}};
+        run_->platform.finder = &finder;
+        emit driveMenu()->aboutToShow();
+        QAction* find = driveMenu()->findChild<QAction*>("findInstallations");
+        QVERIFY(find);
+        QCOMPARE(find->text(), QString("&Find Installations..."));
+        find->trigger();
+        auto* dialog = openWindow<FindInstallationsDialog>();
+        QVERIFY(dialog && dialog->searching());
+        auto* bar = dialog->findChild<QProgressBar*>("searchProgress");
+        QTRY_VERIFY(bar->isVisible());
+        QCOMPARE(bar->accessibleName(), QString("Search progress"));
+        QTRY_VERIFY(!dialog->searching());
+        QVERIFY(finder.ranOn != std::this_thread::get_id());
+        QVERIFY(!bar->isVisible());
+
+        auto* list = dialog->findChild<QTreeWidget*>("installationList");
+        QCOMPARE(list->accessibleName(), QString("Installations found"));
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItem(1)->text(3), QString("Cannot be opened"));
+        auto* open = dialog->findChild<QPushButton*>("openButton");
+        list->setCurrentItem(list->topLevelItem(1));
+        QVERIFY(!open->isEnabled());
+        QCOMPARE(dialog->findChild<QLabel*>("installationDetail")->text(),
+                 QString("It is a differencing VDI."));
+        QVERIFY(dialog->findChild<QLabel*>("searchNotes")->text().contains("/etc/libvirt"));
+        list->setCurrentItem(list->topLevelItem(0));
+        QVERIFY(open->isEnabled());
+
+        // A folder added is kept by the finder and searched at once.
+        ModalAnswerer chooser;
+        chooser.then([&](QWidget& window) {
+            auto& files = static_cast<QFileDialog&>(window);
+            files.selectFile(QString::fromStdString(other.root().string()));
+            static_cast<QDialog&>(files).accept();
+        });
+        QTest::mouseClick(dialog->findChild<QPushButton*>("addFolderButton"), Qt::LeftButton);
+        QVERIFY2(chooser.done(), qPrintable(chooser.unexpected().join(" | ")));
+        QCOMPARE(finder.folders, std::vector<fs::path>{other.root()});
+        QVERIFY(dialog->searching());
+        QTRY_VERIFY(!dialog->searching());
+        list->setCurrentItem(list->topLevelItem(0));
+        {
+            ModalAnswerer warnings;
+            warnings.answerEvery(QMessageBox::Ok);
+            QTest::mouseClick(open, Qt::LeftButton);
+        }
+        QTRY_VERIFY(!openWindow<FindInstallationsDialog>());
+        QCOMPARE(topLeftColour(run_->thumbnail("startUpPage/thumbnail")), kNewColour);
+        const auto recent = driveMenu()->findChildren<QAction*>("recentInstallation");
+        QVERIFY(recent.front()->text().startsWith("&1 Windows 98 SE ("));
+        QVERIFY(recent.front()->isChecked());
     }
 
     // Drive, Open Disk Image: the Windows in an image, read in place. An image
