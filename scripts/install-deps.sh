@@ -13,6 +13,7 @@ packages=(
   fonts-wine fonts-liberation2  # the fonts the window layouts are measured with: Tahoma and MS Sans Serif (Wine's), Arial's metric twin Liberation Sans
   fonts-dejavu-core fonts-dejavu-extra # tests: DejaVu Sans in all its styles, the fallback font the layouts are checked with
   libimagequant-dev pkg-config  # the logo converter's reduction to 256 colours (found through pkg-config)
+  libgif-dev                    # giflib: the start-up screen saved as an animated GIF, and read back in its tests
   desktop-file-utils appstream  # tests: desktop-file-validate and appstreamcli check the desktop entry and metainfo
   man-db                        # tests: man --warnings checks the man pages
   dpkg-dev file                 # make package: CPack fills Depends through dpkg-shlibdeps, which needs file

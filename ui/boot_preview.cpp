@@ -1,9 +1,18 @@
 #include "boot_preview.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
+
+#include "animation_file.h"
+#include "boot_screen.h"
 
 namespace quenlark {
 
@@ -30,7 +39,7 @@ BootPreview::BootPreview(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    timer_.setInterval(kStepMilliseconds);
+    timer_.setInterval(converter::kStepMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &BootPreview::advance);
 }
 
@@ -81,7 +90,7 @@ void BootPreview::setAnimationEnabled(bool enabled) {
 }
 
 void BootPreview::advance() {
-    if (!logo_ || logo_->firstCycled == 0)
+    if (!logo_ || converter::stepsPerTurn(*logo_) == 1)
         return;
     ++step_;
     refreshPicture();
@@ -99,17 +108,11 @@ QColor BootPreview::borderColour() const {
 }
 
 QRect BootPreview::pictureRect() const {
-    const int border = borderWidth();
-    QSize screen(4, 3);
-    screen.scale((size() - QSize(2 * border, 2 * border)).expandedTo(QSize(4, 3)),
-                 Qt::KeepAspectRatio);
-    return QRect(QPoint((width() - screen.width()) / 2, (height() - screen.height()) / 2), screen);
+    return converter::screenIn(size()).picture;
 }
 
 int BootPreview::borderWidth() const {
-    // A monitor shows a rim of border colour around the picture; a fortieth
-    // of the width looks like one.
-    return std::max(2, std::min(width(), height() * 4 / 3) / 40);
+    return converter::screenIn(size()).border;
 }
 
 QSize BootPreview::sizeHint() const {
@@ -121,9 +124,9 @@ QSize BootPreview::minimumSizeHint() const {
 
 void BootPreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect picture = pictureRect();
-    const int border = borderWidth();
-    const QRect screen = picture.adjusted(-border, -border, border, border);
+    const converter::ScreenLayout layout = converter::screenIn(size());
+    const QRect picture = layout.picture;
+    const QRect screen = layout.screen();
     // Beside the screen, where the widget is not 4:3, the window shows.
     painter.fillRect(rect(), palette().window());
     painter.fillRect(screen, borderColour());
@@ -146,7 +149,8 @@ void BootPreview::hideEvent(QHideEvent* event) {
 }
 
 void BootPreview::updateTimer() {
-    const bool run = animationEnabled_ && logo_ && logo_->firstCycled != 0 && isVisible();
+    const bool run =
+        animationEnabled_ && logo_ && converter::stepsPerTurn(*logo_) > 1 && isVisible();
     if (run && !timer_.isActive())
         timer_.start();
     else if (!run)
@@ -160,20 +164,35 @@ void BootPreview::refreshPicture() {
 }
 
 BootPreviewWindow::BootPreviewWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), preview_(new BootPreview(this)), note_(new QLabel(this)) {
+    : QWidget(parent, Qt::Window),
+      preview_(new BootPreview(this)),
+      note_(new QLabel(this)),
+      status_(new QLabel(this)),
+      saveAnimationButton_(new QPushButton(QStringLiteral("Save &Animation As..."), this)) {
     setObjectName(QStringLiteral("bootPreviewWindow"));
     note_->setObjectName(QStringLiteral("bootPreviewNote"));
     note_->setWordWrap(true);
+    status_->setObjectName(QStringLiteral("bootPreviewStatus"));
+    status_->setWordWrap(true);
+    saveAnimationButton_->setObjectName(QStringLiteral("saveAnimationButton"));
+    saveAnimationButton_->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(8, 0, 8, 0);
+    buttons->addWidget(status_, 1);
+    buttons->addWidget(saveAnimationButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 6);
     layout->addWidget(preview_, 1);
     layout->addWidget(note_);
+    layout->addLayout(buttons);
     note_->setContentsMargins(8, 0, 8, 0);
     setWindowTitle(QStringLiteral("Boot Preview"));
+    connect(saveAnimationButton_, &QPushButton::clicked, this, &BootPreviewWindow::saveAnimationAs);
 }
 
 void BootPreviewWindow::showLogo(const QByteArray& bytes, const QString& caption,
                                  const QString& heading) {
+    caption_ = caption;
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Boot Preview")
                                      : QStringLiteral("Boot Preview - ") + caption);
     QString note;
@@ -182,18 +201,62 @@ void BootPreviewWindow::showLogo(const QByteArray& bytes, const QString& caption
                QStringLiteral(" It is no picture that can be shown here either.");
     } else if (!preview_->problem().isEmpty()) {
         note = preview_->problem();
-    } else if (preview_->firstCycled() != 0) {
+    } else if (converter::stepsPerTurn(*preview_->logo()) > 1) {
         note = QStringLiteral("Palette entries %1 to 255 rotate, one step every %2 ms.")
                    .arg(preview_->firstCycled())
-                   .arg(BootPreview::kStepMilliseconds);
+                   .arg(converter::kStepMilliseconds);
     } else {
         note = QStringLiteral("A still picture: no palette entries rotate.");
     }
     note_->setText(heading.isEmpty() ? note : heading + ' ' + note);
+    status_->clear();
+    // Only a logo that Windows shows has a start-up screen to save.
+    saveAnimationButton_->setEnabled(preview_->logo().has_value());
 }
 
 QString BootPreviewWindow::note() const {
     return note_->text();
+}
+
+QString BootPreviewWindow::status() const {
+    return status_->text();
+}
+
+bool BootPreviewWindow::saveAnimation(const QString& path) {
+    const auto& logo = preview_->logo();
+    auto animation = logo ? converter::encodeAnimation(*logo, {})
+                          : converter::Result<std::string>::failure("There is no logo to animate.");
+    auto written = animation ? converter::writeNewFile(QFile::encodeName(path).toStdString(),
+                                                       *animation, converter::ExistingFile::Replace)
+                             : converter::Result<converter::Done>::failure(animation.error());
+    if (!written) {
+        status_->setText(QString::fromStdString(written.error()));
+        status_->setStyleSheet(QStringLiteral("color: #a00000;"));
+        return false;
+    }
+    status_->setText(QStringLiteral("Saved %1.").arg(QDir::toNativeSeparators(path)));
+    status_->setStyleSheet(QString());
+    return true;
+}
+
+// The file is named after the logo it shows: LOGOW.SYS gives logow.gif.
+void BootPreviewWindow::saveAnimationAs() {
+    QString name = caption_.section(QLatin1Char('\\'), -1).section(QLatin1Char('/'), -1);
+    name = name.isEmpty() ? QStringLiteral("logo") : name.section(QLatin1Char('.'), 0, 0).toLower();
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QDir(folder).exists())
+        folder = QDir::homePath();
+    QFileDialog dialog(this, QStringLiteral("Save Animation As"),
+                       QDir(folder).filePath(name + QStringLiteral(".gif")));
+    dialog.setObjectName(QStringLiteral("saveAnimationDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("gif"));
+    dialog.setNameFilters(
+        {QStringLiteral("Animated GIF (*.gif)"), QStringLiteral("All files (*)")});
+    // The file dialog has asked before it names a file that exists.
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        saveAnimation(dialog.selectedFiles().front());
 }
 
 void BootPreviewWindow::keyPressEvent(QKeyEvent* event) {

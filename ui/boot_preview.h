@@ -9,6 +9,7 @@
 #include "logo_bitmap.h"
 
 class QLabel;
+class QPushButton;
 
 namespace quenlark {
 
@@ -18,10 +19,6 @@ namespace quenlark {
 class BootPreview : public QWidget {
     Q_OBJECT
   public:
-    // One step of the palette rotation every 55 ms, the 18.2 Hz tick of the
-    // PC's timer: a 20-entry band goes round about once a second.
-    static constexpr int kStepMilliseconds = 55;
-
     explicit BootPreview(QWidget* parent = nullptr);
 
     // Shows the logo file in `bytes`. A file Windows would not show (another
@@ -32,6 +29,8 @@ class BootPreview : public QWidget {
     void setLogo(const converter::LogoPicture& logo);
     void clear();
 
+    // The logo shown; none for a file Windows would not show.
+    const std::optional<converter::LogoPicture>& logo() const { return logo_; }
     // Why Windows would not show the current file; empty when it would.
     QString problem() const { return problem_; }
     // The first cycled palette entry, 0 for a still logo.
@@ -74,7 +73,8 @@ class BootPreview : public QWidget {
 };
 
 // The boot preview in a window of its own, with a line that tells whether the
-// logo animates or why Windows would not show it. Escape closes it.
+// logo animates or why Windows would not show it, and Save Animation As,
+// which saves what it shows as an animated GIF. Escape closes it.
 class BootPreviewWindow : public QWidget {
     Q_OBJECT
   public:
@@ -88,12 +88,23 @@ class BootPreviewWindow : public QWidget {
     BootPreview* preview() const { return preview_; }
     QString note() const;
 
+    // What Save Animation As... does once its file dialog has answered: the
+    // animation of the logo shown, at the default size and length, written
+    // to `path`. Says on the window's status line how it went.
+    bool saveAnimation(const QString& path);
+    QString status() const;
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void saveAnimationAs();
+
     BootPreview* preview_;
     QLabel* note_;
+    QLabel* status_;
+    QPushButton* saveAnimationButton_;
+    QString caption_;
 };
 
 }  // namespace quenlark

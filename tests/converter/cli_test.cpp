@@ -5,6 +5,7 @@
 #include <set>
 
 #include "fake_io_sys.h"
+#include "gif_frames.h"
 #include "test_pictures.h"
 
 namespace quenlark::converter {
@@ -175,6 +176,45 @@ TEST_F(ConvertCommand, WritesTheBuiltInLogoOrNothing) {
     }
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"EMPTY.SYS", "IO.SYS", "huge.sys",
                                                         "logo.sys", "wide.png"}));
+}
+
+// A logo made with a bar, then its start-up screen as a GIF: a turn of 20
+// steps by default, whole turns for --seconds, twice the size for --scale 2.
+TEST_F(ConvertCommand, WritesTheAnimationOrNothing) {
+    ASSERT_EQ(convert({q(folder / "wide.png"), q(folder / "logo.sys"), "--band", "236"}).status, 0);
+    const CommandRun run = convert({"--animation", q(folder / "logo.sys"), q(folder / "a.gif")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const testing::GifFrames turn = testing::readGif(readBytes(folder / "a.gif"));
+    EXPECT_EQ(turn.frames.size(), 20u) << turn.error;
+    EXPECT_TRUE(turn.loopsForever);
+    ASSERT_EQ(convert({"--animation", "--seconds", "2", "--scale", "2", q(folder / "logo.sys"),
+                       q(folder / "b.gif")})
+                  .status,
+              0);
+    const testing::GifFrames longer = testing::readGif(readBytes(folder / "b.gif"));
+    ASSERT_EQ(longer.frames.size(), 40u) << longer.error;
+    EXPECT_EQ(longer.frames[0].size(), turn.frames[0].size() * 2);
+
+    const QString logo = q(folder / "logo.sys"), out = q(folder / "c.gif");
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"--animation", q(folder / "wide.png"), out}, 1, "is not a logo that Windows shows"},
+        {{"--animation", logo, q(folder / "a.gif")}, 1, "already exists"},
+        {{"--animation", "--scale", "3", logo, out}, 2, "scale must be 1 or 2"},
+        {{"--animation", "--seconds", "soon", logo, out}, 2, "need numbers"},
+        {{"--seconds", "2", q(folder / "wide.png"), q(folder / "x.sys")}, 2, "--animation only"},
+        {{"--animation", "--band", "236", logo, out}, 2, "no picture options (--band)"},
+        {{"--animation", "--builtin-logo", logo, out}, 2, "only one of"},
+    };
+    for (const auto& c : cases) {
+        const CommandRun failed = convert(c.arguments);
+        EXPECT_EQ(failed.status, c.status) << c.says << ": " << failed.err;
+        EXPECT_NE(failed.err.find(c.says), std::string::npos) << failed.err;
+    }
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"a.gif", "b.gif", "logo.sys", "wide.png"}));
 }
 
 TEST(ConvertCommandInfo, HelpAndVersionSucceed) {

@@ -1,10 +1,12 @@
 #include "boot_preview.h"
 
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "animated_band.h"
 #include "converter.h"
+#include "gif_frames.h"
 #include "test_pictures.h"
 
 using namespace quenlark;
@@ -25,6 +27,12 @@ LogoPicture bandLogo(int first) {
 
 QRgb colour(const Rgb& c) {
     return qRgb(c.r, c.g, c.b);
+}
+
+// The first pixel of a picture `size` large that shows the logo pixel `at`.
+QPoint firstScreenPixel(QPoint at, QSize size) {
+    return QPoint((at.x() * size.width() + kLogoWidth - 1) / kLogoWidth,
+                  (at.y() * size.height() + kLogoHeight - 1) / kLogoHeight);
 }
 
 }  // namespace
@@ -143,6 +151,46 @@ class BootPreviewTest : public QObject {
 
         QTest::keyClick(&window, Qt::Key_Escape);
         QVERIFY(!window.isVisible());
+    }
+
+    // Save Animation As writes what the preview shows: a preview of the GIF's
+    // size fills it with the screen, and each frame is the preview's picture
+    // at that step, the bar's colours turning.
+    void windowSavesTheAnimationItShows() {
+        testing::TempFolder folder;
+        const auto path = [&](const char* name) {
+            return QString::fromStdString((folder / name).string());
+        };
+        const LogoPicture logo = bandLogo(236);
+        BootPreviewWindow window;
+        auto* save = window.findChild<QPushButton*>(QStringLiteral("saveAnimationButton"));
+        window.showLogo(bytes(encodeLogo(logo)), QStringLiteral("C:\\logo.sys"));
+        QVERIFY(save->isEnabled());
+        QVERIFY(window.saveAnimation(path("logo.gif")));
+        QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
+        const testing::GifFrames gif = testing::readGif(testing::readBytes(folder / "logo.gif"));
+        QCOMPARE(gif.frames.size(), std::size_t(20));
+
+        BootPreview preview;
+        preview.setLogo(logo);
+        preview.resize(gif.frames[0].size());
+        const QRect picture = preview.pictureRect();
+        QCOMPARE(picture.topLeft(), QPoint(preview.borderWidth(), preview.borderWidth()));
+        QCOMPARE(picture.bottomRight() + QPoint(preview.borderWidth(), preview.borderWidth()),
+                 gif.frames[0].rect().bottomRight());
+        for (const QImage& frame : gif.frames) {
+            const QImage shown = preview.currentPicture();
+            for (QPoint at : {QPoint(0, 399), QPoint(150, 395), QPoint(319, 390), QPoint(160, 200)})
+                QCOMPARE(frame.pixel(picture.topLeft() + firstScreenPixel(at, picture.size())),
+                         shown.pixel(at));
+            QCOMPARE(frame.pixel(0, 0), qRgb(30, 60, 90));
+            preview.advance();
+        }
+
+        QVERIFY(!window.saveAnimation(path("none/logo.gif")));
+        QVERIFY(window.status().contains(QStringLiteral("cannot be written")));
+        window.showLogo(QByteArray("junk"), QStringLiteral("C:\\logo.sys"));
+        QVERIFY(!save->isEnabled());
     }
 };
 
