@@ -34,6 +34,12 @@ class LogoStore {
 
     // The buttons of a slot's page: Swap !, Restore and Backup.
     void onSwap(Slot slot);
+    // Swap ! with a file that did not come from its dialog: one dropped on
+    // the slot's page (`asChosen`: its folder becomes the current and the
+    // remembered one, as a choice in the dialog makes it), or a logo made
+    // for the slot in a folder of its own. The same sequence from the check
+    // on.
+    void swapInFile(Slot slot, const std::string& path, bool asChosen);
     void onRestore(Slot slot);
     void onBackUp(Slot slot);
 
@@ -71,6 +77,10 @@ class LogoStore {
     // Runs the file-open dialog in the remembered folder; nothing when the
     // user chose no file or the dialog could not be shown.
     std::optional<ChosenLogo> chooseNewLogo();
+    // `path` as the dialog's choice: its folder made current.
+    ChosenLogo chosenLogo(const std::string& path);
+    // Swap ! from the check of the chosen file on.
+    void swapIn(Slot slot, const std::string& path);
 
     void captureOriginals();
     void refreshBackupChoices();

@@ -33,11 +33,15 @@ std::optional<LogoStore::ChosenLogo> LogoStore::chooseNewLogo() {
     const auto chosen = user_.showOpenDialog(bitmapRequest(*folder));
     if (!chosen)
         return std::nullopt;
+    return chosenLogo(*chosen);
+}
+
+LogoStore::ChosenLogo LogoStore::chosenLogo(const std::string& path) {
     // The Windows file dialog leaves the chosen file's folder current; the
     // remembered folder is read from there. A folder that cannot be entered
     // is remembered as the dialog named it, rather than whatever folder
     // happens to be current.
-    ChosenLogo logo{*chosen, windowsParentFolder(*chosen)};
+    ChosenLogo logo{path, windowsParentFolder(path)};
     if (files_.setCurrentDirectory(logo.folder))
         logo.folder = files_.currentDirectory();
     return logo;
@@ -76,9 +80,19 @@ void LogoStore::onSwap(Slot slot) {
     if (!chosen)
         return;
     writeSettingsFile(files_, paths_.settingsPath, chosen->folder);
-    if (!checkLogoSize(chosen->path))
+    swapIn(slot, chosen->path);
+}
+
+void LogoStore::swapInFile(Slot slot, const std::string& path, bool asChosen) {
+    if (asChosen)
+        writeSettingsFile(files_, paths_.settingsPath, chosenLogo(path).folder);
+    swapIn(slot, path);
+}
+
+void LogoStore::swapIn(Slot slot, const std::string& path) {
+    if (!checkLogoSize(path))
         return;
-    if (installNewLogo(chosen->path, paths_.installedOf(slot), paths_.backupOf(slot)))
+    if (installNewLogo(path, paths_.installedOf(slot), paths_.backupOf(slot)))
         user_.setBackupChoiceEnabled(slot, true);
     refreshThumbnail(slot);
 }

@@ -4,7 +4,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -19,6 +22,7 @@
 
 #include "animated_band.h"
 #include "boot_preview.h"
+#include "dropped_file.h"
 #include "picture_reader.h"
 
 namespace quenlark {
@@ -54,6 +58,10 @@ ConvertDialog::ConvertDialog(QWidget* parent, const QString& folder)
       borderButton_(new QPushButton(this)),
       preview_(new BootPreview(this)),
       status_(new QLabel(this)),
+      installRow_(new QWidget(this)),
+      targetLabel_(new QLabel(QStringLiteral("Install &to:"), installRow_)),
+      target_(new QComboBox(installRow_)),
+      installButton_(new QPushButton(QStringLiteral("I&nstall"), installRow_)),
       saveButton_(new QPushButton(QStringLiteral("Save &As..."), this)),
       closeButton_(new QPushButton(QStringLiteral("Close"), this)) {
     setObjectName(QStringLiteral("convertDialog"));
@@ -67,6 +75,8 @@ ConvertDialog::ConvertDialog(QWidget* parent, const QString& folder)
     bandFirst_->setObjectName(QStringLiteral("bandFirst"));
     borderButton_->setObjectName(QStringLiteral("borderButton"));
     status_->setObjectName(QStringLiteral("statusLabel"));
+    target_->setObjectName(QStringLiteral("installTarget"));
+    installButton_->setObjectName(QStringLiteral("installButton"));
     saveButton_->setObjectName(QStringLiteral("saveButton"));
     closeButton_->setObjectName(QStringLiteral("closeButton"));
 
@@ -85,6 +95,9 @@ ConvertDialog::ConvertDialog(QWidget* parent, const QString& folder)
     status_->setWordWrap(true);
     saveButton_->setEnabled(false);
     saveButton_->setDefault(true);
+    installButton_->setEnabled(false);
+    targetLabel_->setBuddy(target_);
+    setAcceptDrops(true);
     preview_->setMinimumSize(424, 318);
 
     auto* pictureRow = new QHBoxLayout;
@@ -124,6 +137,13 @@ ConvertDialog::ConvertDialog(QWidget* parent, const QString& folder)
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status_, 1);
+    auto* installLayout = new QHBoxLayout(installRow_);
+    installLayout->setContentsMargins(0, 0, 0, 0);
+    installLayout->addWidget(targetLabel_);
+    installLayout->addWidget(target_);
+    installLayout->addWidget(installButton_);
+    installRow_->hide();
+    buttons->addWidget(installRow_);
     buttons->addWidget(saveButton_);
     buttons->addWidget(closeButton_);
 
@@ -133,11 +153,16 @@ ConvertDialog::ConvertDialog(QWidget* parent, const QString& folder)
     layout->addLayout(buttons);
 
     showBorderColour();
-    setStatus(QStringLiteral("Choose a picture: PNG, JPEG, GIF, BMP, ..."), false);
+    setStatus(QStringLiteral("Choose a picture, or drop one here: PNG, JPEG, GIF, BMP, ..."),
+              false);
 
     bandFirst_->setAccessibleName(QStringLiteral("First palette entry of the animated bar"));
     connect(browseButton_, &QPushButton::clicked, this, &ConvertDialog::browse);
     connect(saveButton_, &QPushButton::clicked, this, &ConvertDialog::saveAs);
+    connect(installButton_, &QPushButton::clicked, this, [this] {
+        if (logo_)
+            emit installRequested(target_->currentIndex());
+    });
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
     connect(borderButton_, &QPushButton::clicked, this, &ConvertDialog::chooseBorder);
     connect(modes_, &QButtonGroup::idClicked, this, &ConvertDialog::remake);
@@ -184,12 +209,14 @@ void ConvertDialog::remake() {
         logo_.reset();
         preview_->clear();
         saveButton_->setEnabled(false);
+        installButton_->setEnabled(false);
         setStatus(QString::fromStdString(logo.error()), true);
         return;
     }
     logo_ = *logo;
     preview_->setLogo(*logo_);
     saveButton_->setEnabled(true);
+    installButton_->setEnabled(true);
     setStatus(QStringLiteral("%1 x %2 pixels, shown as Windows shows it.")
                   .arg(picture_.width())
                   .arg(picture_.height()),
@@ -230,6 +257,36 @@ void ConvertDialog::saveAs() {
     // The file dialog has asked before it names a file that exists.
     if (!path.isEmpty())
         saveLogo(path, ExistingFile::Replace);
+}
+
+void ConvertDialog::setInstallTargets(const QStringList& targets) {
+    target_->clear();
+    target_->addItems(targets);
+    installRow_->setVisible(!targets.isEmpty());
+}
+
+void ConvertDialog::chooseInstallTarget(int index) {
+    target_->setCurrentIndex(index);
+}
+
+int ConvertDialog::installTarget() const {
+    return target_->currentIndex();
+}
+
+void ConvertDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (offersFiles(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+// A dropped picture is opened as Browse... opens it; anything else is told
+// on the status line, and the picture shown stays.
+void ConvertDialog::dropEvent(QDropEvent* event) {
+    const DroppedFile dropped = droppedFile(*event->mimeData());
+    event->acceptProposedAction();
+    if (!dropped.problem.isEmpty())
+        setStatus(dropped.problem, true);
+    else
+        openPicture(dropped.path);
 }
 
 void ConvertDialog::chooseBorder() {

@@ -8,6 +8,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,8 +21,9 @@ class BootPreview;
 
 // Makes a logo from any picture: choose the picture, how it meets the 4:3
 // screen and whether it gets an animated bar, watch the result as Windows
-// would show it, and save it as a 129,078-byte logo file. Host paths
-// throughout; the dialog does not touch the installed logos itself.
+// would show it, and save it as a 129,078-byte logo file or have it
+// installed. A picture can also be dropped on it. Host paths throughout; the
+// dialog does not touch the installed logos itself.
 class ConvertDialog : public QDialog {
     Q_OBJECT
   public:
@@ -40,9 +42,21 @@ class ConvertDialog : public QDialog {
     // Where the next open or save dialog starts.
     const QString& folder() const { return folder_; }
 
+    // Where Install can put the logo, by name ("Start Up (LOGO.SYS)"), the
+    // first chosen; without any there is no Install.
+    void setInstallTargets(const QStringList& targets);
+    void chooseInstallTarget(int index);
+    int installTarget() const;
+
   signals:
     // A logo file was written to `path`.
     void logoSaved(const QString& path);
+    // Install was clicked: logo() is to go to the target of that index.
+    void installRequested(int target);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void browse();
@@ -68,6 +82,10 @@ class ConvertDialog : public QDialog {
     QPushButton* borderButton_;
     BootPreview* preview_;
     QLabel* status_;
+    QWidget* installRow_;
+    QLabel* targetLabel_;
+    QComboBox* target_;
+    QPushButton* installButton_;
     QPushButton* saveButton_;
     QPushButton* closeButton_;
 };

@@ -124,6 +124,8 @@ void MainWindow::wireSlotPage(Slot slot) {
     for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()})
         connect(choice, &QRadioButton::clicked, this, [this, slot] { previewChoiceClicked(slot); });
     connect(p.thumbnail(), &Thumbnail::clicked, this, [this, slot] { thumbnailClicked(slot); });
+    connect(&p, &SlotPage::fileDropped, this,
+            [this, slot](const DroppedFile& dropped) { fileDroppedOnSlot(slot, dropped); });
 }
 
 // The tab control first, then the pages' controls in the order the layout

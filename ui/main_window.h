@@ -20,6 +20,7 @@ class FindInstallationsDialog;
 class ConvertDialog;
 class LogoViewer;
 class SlotPage;
+struct DroppedFile;
 class TabControl;
 
 // The main window: a tab page per logo slot, the status line, the footer and
@@ -93,6 +94,11 @@ class MainWindow : public QMainWindow, public UserInteraction {
                            const QString& heading);
     void saveBuiltinLogoAs();
     void checkInstallation();
+    // Drops on a slot's page, and the converter's Install.
+    void fileDroppedOnSlot(Slot slot, const DroppedFile& dropped);
+    bool isInstallableLogo(const std::string& path);
+    void offerInstall(ConvertDialog& converter);
+    void installMadeLogo(Slot slot);
 
     Platform& platform_;
     std::unique_ptr<LogoStore> store_;

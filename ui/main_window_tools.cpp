@@ -44,6 +44,7 @@ void MainWindow::makeLogoFromPicture() {
             folder = QDir::homePath();
         converter_ = new ConvertDialog(this, *folder);
         converter_->setAttribute(Qt::WA_DeleteOnClose);
+        offerInstall(*converter_);
     }
     bringToFront(*converter_);
 }

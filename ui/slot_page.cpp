@@ -1,10 +1,13 @@
 #include "slot_page.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "program_fonts.h"
 #include "tab_control.h"
@@ -125,6 +128,7 @@ SlotPage::SlotPage(const SlotInfo& slot, TabControl& tabs) : slot_(slot) {
     thumbnail_ = new Thumbnail(QString::fromLatin1(slot.caption), this);
     thumbnail_->setObjectName("thumbnail");
     tabs.placeOnPage(thumbnail_, twipsRect(3780, 420, 4215, 3795));
+    setAcceptDrops(true);
 }
 
 std::vector<std::pair<int, QWidget*>> SlotPage::tabStops() const {
@@ -134,6 +138,19 @@ std::vector<std::pair<int, QWidget*>> SlotPage::tabStops() const {
             {places.backup, backupButton_},
             {places.currentChoice, currentChoice_},
             {places.backupChoice, backupChoice_}};
+}
+
+void SlotPage::dragEnterEvent(QDragEnterEvent* event) {
+    if (offersFiles(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+// The drop is answered at once and handled after it, so that the file
+// manager is not kept waiting while the boxes of a swap ask their questions.
+void SlotPage::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    QTimer::singleShot(
+        0, this, [this, dropped = droppedFile(*event->mimeData())] { emit fileDropped(dropped); });
 }
 
 }  // namespace quenlark

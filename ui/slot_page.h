@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "dropped_file.h"
 #include "slots.h"
 
 class QGroupBox;
@@ -22,6 +23,9 @@ class Thumbnail;
 //
 // The preview option is a pair of radio buttons, "currentChoice" and
 // "backupChoice", which carry their place in the pair in the property "index".
+//
+// Files dragged from a file manager can be dropped on the page, thumbnail
+// and all; the window decides what comes of them.
 class SlotPage : public QWidget {
     Q_OBJECT
   public:
@@ -38,6 +42,13 @@ class SlotPage : public QWidget {
     // The page's controls that take the focus, each with its place in the
     // window's tab order.
     std::vector<std::pair<int, QWidget*>> tabStops() const;
+
+  signals:
+    void fileDropped(const DroppedFile& dropped);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     const SlotInfo& slot_;

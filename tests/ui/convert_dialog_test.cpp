@@ -8,13 +8,14 @@
 #include <QTest>
 
 #include "boot_preview.h"
+#include "drop_files.h"
 #include "test_pictures.h"
 
 using namespace quenlark;
 using namespace quenlark::converter;
-using testing::readBytes;
-using testing::TempFolder;
-using testing::writeBytes;
+using quenlark::converter::testing::readBytes;
+using quenlark::converter::testing::TempFolder;
+using quenlark::converter::testing::writeBytes;
 
 namespace {
 
@@ -37,7 +38,8 @@ class ConvertDialogTest : public QObject {
   private slots:
     void init() {
         folder_ = std::make_unique<TempFolder>();
-        QVERIFY(testing::discPicture(1000, 500, 300).save(q(*folder_ / "wide.png")));
+        QVERIFY(quenlark::converter::testing::discPicture(1000, 500, 300)
+                    .save(q(*folder_ / "wide.png")));
     }
 
     void startsWithNothingToSave() {
@@ -141,6 +143,31 @@ class ConvertDialogTest : public QObject {
         QVERIFY(dialog.saveLogo(q(*folder_ / "logo.sys"), ExistingFile::Replace));
         QCOMPARE(readBytes(*folder_ / "logo.sys").size(), std::size_t(129078));
         QCOMPARE(saved.count(), 1);
+    }
+
+    // A picture dropped on the dialog is opened as Browse opens it; several
+    // files, a folder or no picture are told on the status line, and the
+    // picture shown stays.
+    void takesADroppedPicture() {
+        writeBytes(*folder_ / "junk.png", "not a picture");
+        ConvertDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(quenlark::testing::dropFiles(dialog, {*folder_ / "wide.png"}));
+        QVERIFY(dialog.logo());
+        QVERIFY(dialog.status().contains(QStringLiteral("1000 x 500")));
+        const LogoPicture shown = *dialog.logo();
+        const std::pair<std::vector<std::filesystem::path>, const char*> refused[] = {
+            {{*folder_ / "wide.png", *folder_ / "junk.png"}, "2 files were dropped"},
+            {{folder_->path()}, "is a folder"},
+            {{*folder_ / "junk.png"}, "is not a picture"},
+        };
+        for (const auto& [files, says] : refused) {
+            QVERIFY(quenlark::testing::dropFiles(dialog, files));
+            QVERIFY2(dialog.status().contains(QString::fromLatin1(says)),
+                     qPrintable(dialog.status()));
+            QVERIFY(dialog.logo()->pixels == shown.pixels);
+        }
     }
 
   private:

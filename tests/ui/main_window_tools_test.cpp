@@ -1,6 +1,7 @@
 // The Tools menu of the main window: the converter opens once, where the Swap
 // dialog last looked; Boot Preview shows the shown page's previewed file, and
-// says so when that file cannot be read.
+// says so when that file cannot be read. Files dropped on a slot's page go in
+// through Swap ! or the converter.
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
@@ -11,10 +12,12 @@
 #include "boot_preview.h"
 #include "check_dialog.h"
 #include "convert_dialog.h"
+#include "drop_files.h"
 #include "fake_io_sys.h"
 #include "modal_answerer.h"
 #include "program_style.h"
 #include "settings_file.h"
+#include "test_pictures.h"
 #include "window_run.h"
 
 using namespace quenlark;
@@ -138,7 +141,86 @@ class MainWindowToolsTest : public QObject, public WindowOnDrive {
                     .startsWith("The installation check found 1 problem"));
     }
 
+    // A logo dropped on a slot's thumbnail goes in by Swap !'s sequence,
+    // backup question and all, and its folder is remembered as a choice in
+    // the dialog is. A picture opens the converter aimed at the slot it was
+    // dropped on, and Install runs the same sequence with the logo made,
+    // from a folder that is neither remembered nor left behind.
+    void droppedLogoIsSwappedInAndAPictureConverted() {
+        const fs::path drops = drive_->root().parent_path() / "drops";
+        putLogo(drops / "new.bmp", kNewColour);
+        QVERIFY(converter::testing::discPicture(800, 600, 300)
+                    .save(QString::fromStdString((drops / "photo.jpg").string())));
+        run_->selectPage(1);
+        {
+            ModalAnswerer modal;
+            modal.answer(QMessageBox::Yes);
+            QVERIFY(dropFiles(*run_->find("waitPage/thumbnail"), {drops / "new.bmp"}));
+            QTRY_VERIFY(modal.done());
+            QCOMPARE(modal.boxes().at(0).text,
+                     QString("Do you wish the backup the present file C:\\WINDOWS\\logow.sys ?"));
+        }
+        QCOMPARE(TempDrive::read(drive_->windows() / "LOGOW.SYS"),
+                 TempDrive::read(drops / "new.bmp"));
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kNewColour);
+        QVERIFY(run_->find("waitPage/backupChoice")->isEnabled());
+        QVERIFY(
+            status().endsWith("new.bmp has been successfully installed as new "
+                              "C:\\WINDOWS\\logow.sys."));
+        const std::string& settings = run_->form.store().paths().settingsPath;
+        const auto remembered = readRememberedFolder(run_->files, settings);
+        QVERIFY(remembered && remembered->ends_with("\\drops"));
+
+        run_->selectPage(2);
+        QVERIFY(dropFiles(*run_->find("shutDownPage/thumbnail"), {drops / "photo.jpg"}));
+        QTRY_VERIFY(run_->form.findChild<ConvertDialog*>());
+        ConvertDialog* converter = run_->form.findChild<ConvertDialog*>();
+        QVERIFY(converter->isVisible());
+        QCOMPARE(converter->installTarget(), 2);
+        QVERIFY(converter->logo());
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::No);
+        converter->findChild<QPushButton*>("installButton")->click();
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(TempDrive::read(drive_->windows() / "LOGOS.SYS"),
+                 converter::encodeLogo(*converter->logo()));
+        QVERIFY(
+            status().endsWith("has been successfully installed as new "
+                              "C:\\WINDOWS\\logos.sys."));
+        QCOMPARE(readRememberedFolder(run_->files, settings), remembered);
+        QVERIFY(QDir::temp().entryList({"quenlark-made-logo-*"}, QDir::Dirs).isEmpty());
+    }
+
+    // Several files, a folder, or a file that is no picture: a box says why
+    // and nothing changes.
+    void refusedDropsChangeNothing() {
+        const fs::path drops = drive_->root().parent_path() / "drops";
+        putLogo(drops / "a.bmp", kNewColour);
+        putLogo(drops / "b.bmp", kBackupColour);
+        TempDrive::put(drops / "notes.txt", "not a picture");
+        const std::string before = TempDrive::read(drive_->windows() / "LOGOW.SYS");
+        const QString statusBefore = status();
+        run_->selectPage(1);
+        const std::pair<std::vector<fs::path>, const char*> refused[] = {
+            {{drops / "a.bmp", drops / "b.bmp"}, "2 files were dropped"},
+            {{drops}, "is a folder"},
+            {{drops / "notes.txt"}, "is not a picture"},
+        };
+        for (const auto& [files, says] : refused) {
+            ModalAnswerer modal;
+            modal.answer(QMessageBox::Ok);
+            QVERIFY(dropFiles(*run_->find("waitPage"), files));
+            QTRY_VERIFY(modal.done());
+            QVERIFY2(modal.boxes().at(0).text.contains(says), qPrintable(modal.boxes().at(0).text));
+            QVERIFY(modal.boxes().at(0).text.endsWith("Nothing has been changed."));
+        }
+        QCOMPARE(TempDrive::read(drive_->windows() / "LOGOW.SYS"), before);
+        QCOMPARE(status(), statusBefore);
+        QVERIFY(!run_->form.findChild<ConvertDialog*>());
+    }
+
   private:
+    QString status() { return run_->find<QLabel>("statusLine")->text(); }
     QAction* action(const char* name) { return run_->form.findChild<QAction*>(name); }
     static BootPreviewWindow* bootPreview() { return openWindow<BootPreviewWindow>(); }
 };
