@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -14,12 +15,15 @@
 
 #include "batch_user.h"
 #include "builtin_logo_reader.h"
+#include "converter.h"
 #include "find_command.h"
 #include "installation_check.h"
 #include "installation_options.h"
 #include "installations.h"
 #include "logo_store.h"
 #include "new_file.h"
+#include "picture_options.h"
+#include "picture_reader.h"
 #include "size_check.h"
 #include "slot_report.h"
 
@@ -38,6 +42,7 @@ constexpr const char* kCommands =
     "                       backup=yes|no, original=copy|none|not-captured\n"
     "  get SLOT OUT         copy the slot's installed logo to the file OUT\n"
     "  put SLOT FILE        install FILE; the present logo first becomes the slot's backup\n"
+    "                       (with --convert, FILE is any picture, made into a logo first)\n"
     "  backup SLOT          copy the installed logo to the slot's backup\n"
     "  restore SLOT         put the backup back; the logo it replaces becomes the backup\n"
     "  originals            put back the logos found at first use, backing all three up first\n"
@@ -145,12 +150,41 @@ class Command {
         if (!fs::is_regular_file(file, ec))
             return failed("there is no file " + file.string() + " to install.");
         const std::string newLogo = windowsPath(file);
-        if (!store_.checkLogoSize(newLogo))
-            return outcome();
-        user_.answerQuestionsWith(backUpFirst_ ? Answer::Yes : Answer::No);
-        store_.installNewLogo(newLogo, store_.paths().installedOf(slot),
-                              store_.paths().backupOf(slot));
-        return outcome();
+        if (!store_.checkLogoSize(newLogo)) {
+            std::string refusal = user_.takeFailure();
+            if (converter::readPicture(QFile::decodeName(file.c_str())))
+                refusal += " --convert makes a logo of this picture first.";
+            return failed(refusal);
+        }
+        return install(slot, newLogo);
+    }
+
+    // The picture made into a logo in a folder of its own, installed from
+    // there as put installs a file, and the folder removed.
+    int putConverted(Slot slot, const fs::path& picture, const converter::ConvertOptions& options) {
+        std::error_code ec;
+        if (!fs::is_regular_file(picture, ec))
+            return failed("there is no file " + picture.string() + " to install.");
+        const auto read = converter::readPicture(QFile::decodeName(picture.c_str()));
+        if (!read)
+            return failed(read.error());
+        const auto logo = converter::makeLogo(*read, options);
+        if (!logo)
+            return failed(logo.error());
+        const QTemporaryDir folder;
+        if (!folder.isValid())
+            return failed("there is no temporary folder for the logo: " +
+                          folder.errorString().toStdString());
+        const fs::path made =
+            fs::path(QFile::encodeName(folder.path()).toStdString()) / slotInfo(slot).installedName;
+        const auto written = converter::writeNewFile(made, converter::encodeLogo(*logo),
+                                                     converter::ExistingFile::Keep);
+        if (!written)
+            return failed(written.error());
+        return install(slot, windowsPath(made),
+                       "The logo made from " + windowsPath(picture) +
+                           " has been successfully installed as new " +
+                           store_.paths().installedOf(slot) + ".");
     }
 
     int backup(Slot slot) {
@@ -217,6 +251,19 @@ class Command {
     }
 
   private:
+    // Installs a file that passed the size check into the slot; on success
+    // says `done`, or the store's status line without it.
+    int install(Slot slot, const std::string& newLogo, const std::string& done = {}) {
+        user_.answerQuestionsWith(backUpFirst_ ? Answer::Yes : Answer::No);
+        store_.installNewLogo(newLogo, store_.paths().installedOf(slot),
+                              store_.paths().backupOf(slot));
+        const std::string failure = user_.takeFailure();
+        if (!failure.empty())
+            return failed(failure);
+        printLine(stdout, done.empty() ? user_.lastStatus() : done);
+        return kDone;
+    }
+
     std::string windowsPath(const fs::path& host) const {
         return installation_.drives.toWindows(host);
     }
@@ -297,7 +344,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption noBackup("no-backup",
                                       "put, random: do not back the present logo up first.");
     const QCommandLineOption force("force", "get, builtin: replace OUT if it exists.");
-    parser.addOptions({noBackup, force});
+    const QCommandLineOption convert("convert",
+                                     "put: FILE is any picture (PNG, JPEG, GIF, BMP, ...); make "
+                                     "a logo of it and install that.");
+    parser.addOptions({noBackup, force, convert});
+    const PictureOptionsReader pictureOptions(parser, "put --convert");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -341,6 +392,16 @@ int main(int argc, char** argv) {
     if (shape->slotFirst && !(slot = slotNamed(words[1])))
         return usageError("no slot \"" + words[1] + "\": give startup, wait or shutdown");
     const QString last = words.back();
+    std::optional<converter::ConvertOptions> conversion;
+    if (parser.isSet(convert)) {
+        if (command != "put")
+            return usageError("--convert goes with put only");
+        conversion.emplace();
+        if (const auto problem = pictureOptions.read(*conversion))
+            return usageError(*problem);
+    } else if (const QString given = pictureOptions.firstGiven(); !given.isEmpty()) {
+        return usageError("--" + given + " goes with put --convert only");
+    }
 
     const ProgramFolders folders =
         userProgramFolders(QCoreApplication::applicationDirPath().toStdString());
@@ -381,7 +442,8 @@ int main(int argc, char** argv) {
     if (command == "get")
         return run.get(*slot, hostPathOf(last));
     if (command == "put")
-        return run.put(*slot, hostPathOf(last));
+        return conversion ? run.putConverted(*slot, hostPathOf(last), *conversion)
+                          : run.put(*slot, hostPathOf(last));
     if (command == "backup")
         return run.backup(*slot);
     if (command == "restore")

@@ -13,6 +13,7 @@
 #include "image_maker.h"
 #include "logo_bitmap.h"
 #include "temp_drive.h"
+#include "test_pictures.h"
 
 namespace quenlark::testing {
 namespace {
@@ -48,7 +49,13 @@ class LogoCommand : public ::testing::Test {
         for (std::uint8_t shade : {10, 11, 12})
             TempDrive::put(pictures() / ("pick" + std::to_string(shade) + ".bmp"), realLogo(shade));
         TempDrive::put(pictures() / "notes.txt", "not a logo");
+        ASSERT_TRUE(converter::testing::discPicture(800, 600, 300)
+                        .save(QString::fromStdString((pictures() / "photo.png").string())));
+        fs::create_directories(temporary());
     }
+
+    // The programs' temporary folder: empty after each command.
+    fs::path temporary() const { return home.root() / "tmp"; }
 
     fs::path pictures() const { return home.root() / "pictures"; }
     fs::path data() const { return home.root() / "data"; }
@@ -66,6 +73,7 @@ class LogoCommand : public ::testing::Test {
         environment.insert("XDG_DATA_HOME", QString::fromStdString(data().string()));
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.root().string()));
         environment.insert("HOME", QString::fromStdString(home.root().string()));
+        environment.insert("TMPDIR", QString::fromStdString(temporary().string()));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(QUENLARK_LOGO_PROGRAM), arguments);
         process.waitForFinished(60000);
@@ -134,6 +142,28 @@ TEST_F(LogoCommand, PutGetRestoreOriginalsAndRandomRoundTrip) {
     // All of it in the installation's own folder, nothing beside the drive.
     EXPECT_TRUE(fs::exists(data() / "quenlark/installations"));
     EXPECT_FALSE(fs::exists(drive.tools() / "BACKUP"));
+}
+
+// put --convert makes any picture a logo on the way in, backup and all, and
+// leaves no file of its own behind.
+TEST_F(LogoCommand, PutConvertInstallsAPicture) {
+    const CommandRun put =
+        run({"put", "wait", q(pictures() / "photo.png"), "--convert", "--fill", "--band", "236"});
+    ASSERT_EQ(put.status, 0) << put.err;
+    EXPECT_EQ(put.out.rfind("The logo made from Z:\\", 0), 0u) << put.out;
+    EXPECT_NE(put.out.find("photo.png has been successfully installed as new "
+                           "C:\\WINDOWS\\logow.sys.\n"),
+              std::string::npos)
+        << put.out;
+    const auto installed = converter::decodeLogo(TempDrive::read(drive.windows() / "LOGOW.SYS"));
+    ASSERT_TRUE(installed) << installed.error();
+    EXPECT_EQ(installed->firstCycled, 236);
+    EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS").size(), converter::kLogoFileSize);
+    EXPECT_NE(list().find("wait\tC:\\WINDOWS\\logow.sys\tinstalled=logo\tbackup=yes"),
+              std::string::npos);
+    // Qt keeps its runtime folder there when there is no other.
+    for (const auto& left : fs::directory_iterator(temporary()))
+        EXPECT_EQ(left.path().filename().string().rfind("runtime-", 0), 0u) << left.path();
 }
 
 // The same commands on a disk image, changed in place and left clean; a copy
@@ -223,6 +253,11 @@ TEST_F(LogoCommand, RefusalsChangeNothing) {
     };
     const std::vector<Refusal> refusals{
         {{"put", "wait", q(pictures() / "notes.txt")}, 1, "can't be used as logo screen"},
+        {{"put", "wait", q(pictures() / "photo.png")}, 1, "--convert makes a logo of this"},
+        {{"put", "wait", q(pictures() / "notes.txt"), "--convert"}, 1, "is not a picture"},
+        {{"put", "wait", q(pictures() / "photo.png"), "--fill"}, 2, "goes with put --convert"},
+        {{"put", "wait", q(pictures() / "photo.png"), "--convert", "--band", "1"}, 2, "from 2"},
+        {{"list", "--convert"}, 2, "--convert goes with put only"},
         {{"put", "wait", q(pictures() / "gone.bmp")}, 1, "there is no file"},
         {{"get", "wait", q(home.root() / "no/such/folder/out.sys")}, 1, "cannot write"},
         {{"get", "wait", q(home.root() / "existing.sys")}, 1, "--force replaces it"},
