@@ -4,6 +4,8 @@
 # and --version without a display, the version is the package's, the desktop
 # files and icons are where the desktop looks, and the menu entry's command,
 # started from the home folder, keeps BACKUP and ORIGINAL in the data folder.
+# First lintian checks it as Debian checks packages: any error or warning
+# fails the check.
 set -euo pipefail
 
 deb=${1:?usage: check-package.sh DEB}
@@ -16,6 +18,11 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "check-package: $*" >&2; exit 1; }
 
+# lintian's own note that it runs as root is not about the package.
+lintian --fail-on error,warning --info "$deb" 2> >(grep -v 'running with root privileges' >&2) ||
+  fail "lintian finds fault with $deb"
+echo "check-package: lintian finds no error or warning"
+
 root=$scratch/root
 dpkg -x "$deb" "$root"
 bin=$root/usr/bin
@@ -24,6 +31,7 @@ share=$root/usr/share
 echo "check-package: $(dpkg-deb -f "$deb" Package Version Section)"
 echo "check-package: Depends: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends names no Qt Widgets library"
+dpkg-deb -f "$deb" Recommends | grep -q 'xdg-utils' || fail "Recommends names no xdg-utils, whose xdg-open shows the readme"
 for font in fonts-wine fonts-liberation2; do
   dpkg-deb -f "$deb" Depends | grep -q "$font" || fail "Depends names no $font, whose fonts the layouts need"
 done
@@ -40,7 +48,7 @@ version=$(dpkg-deb -f "$deb" Version)
 "$bin/quenlark-logo" --help | grep -q -- '--image' || fail "quenlark-logo --help lists no --image"
 
 for file in applications/org.quenlark.Quenlark.desktop metainfo/org.quenlark.Quenlark.metainfo.xml \
-  doc/quenlark/readme.txt man/man1/quenlark.1.gz man/man1/quenlark-convert.1.gz \
+  doc/quenlark/readme.txt doc/quenlark/copyright doc/quenlark/changelog.gz man/man1/quenlark.1.gz man/man1/quenlark-convert.1.gz \
   man/man1/quenlark-logo.1.gz; do
   [ -f "$share/$file" ] || fail "no /usr/share/$file"
 done

@@ -17,6 +17,7 @@ packages=(
   desktop-file-utils appstream  # tests: desktop-file-validate and appstreamcli check the desktop entry and metainfo
   man-db                        # tests: man --warnings checks the man pages
   dpkg-dev file                 # make package: CPack fills Depends through dpkg-shlibdeps, which needs file
+  lintian                       # make package: the package checked as Debian checks packages
   clang-14 libclang-rt-14-dev   # make fuzz: the libFuzzer targets need clang and its fuzzer and sanitizer runtimes
   mtools                        # disk images: reads and writes the FAT volume's files (mdir, mcopy, mmove, mattrib)
   qemu-utils                    # disk images: qemu-img makes the overlay of a change and commits it, in every image format
