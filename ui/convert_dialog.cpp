@@ -62,7 +62,7 @@ ConvertDialog::ConvertDialog(QWidget* parent, const QString& folder)
       targetLabel_(new QLabel(QStringLiteral("Install &to:"), installRow_)),
       target_(new QComboBox(installRow_)),
       installButton_(new QPushButton(QStringLiteral("I&nstall"), installRow_)),
-      saveButton_(new QPushButton(QStringLiteral("Save &As..."), this)),
+      saveButton_(new QPushButton(QStringLiteral("Sa&ve As..."), this)),
       closeButton_(new QPushButton(QStringLiteral("Close"), this)) {
     setObjectName(QStringLiteral("convertDialog"));
     setWindowTitle(QStringLiteral("Make Logo From Picture"));
