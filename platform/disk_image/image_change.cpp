@@ -40,10 +40,8 @@ std::string firstLines(const std::string& text, std::size_t lines) {
 }
 
 std::string toolFailure(const std::string& program, const ToolResult& result) {
-    if (!result.started)
-        return missingToolSentence(program);
-    if (result.timedOut)
-        return program + " did not finish in time.";
+    if (!result.started || result.timedOut || result.outputCut || result.signal != 0)
+        return toolFailureSentence(program, result);
     const std::string said = firstLines(result.err.empty() ? result.out : result.err, 2);
     return program + " failed" + (said.empty() ? "." : ": " + said);
 }

@@ -48,8 +48,13 @@ bool worksIn(pid_t pid, const std::vector<std::string>& prefixes) {
             return true;
         start = end == std::string::npos ? end : end + 1;
     }
+    // Each tool starts in a folder of this program.
     std::error_code ec;
-    const fs::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    const fs::path process = "/proc/" + std::to_string(pid);
+    const fs::path startedIn = fs::read_symlink(process / "cwd", ec);
+    if (!ec && startsWithAny(startedIn.string() + "/", prefixes))
+        return true;
+    const fs::path fds = process / "fd";
     for (fs::directory_iterator fd(fds, ec), last; !ec && fd != last; fd.increment(ec)) {
         std::error_code linkError;
         if (startsWithAny(fs::read_symlink(fd->path(), linkError).string(), prefixes))
@@ -75,24 +80,67 @@ bool isExiting(pid_t pid) {
     return fields >> flags && (flags & kExitingFlag) != 0;
 }
 
-// The disk tools that work in `folder`, and with `exiting` also those that
-// are exiting, wherever they worked.
-std::vector<pid_t> toolsWorkingIn(const fs::path& folder, bool exiting) {
-    const auto prefixes = pathPrefixes(folder);
-    std::vector<pid_t> tools;
+// A process as /proc shows it: its name as the kernel keeps it and the
+// process group it is in.
+struct ProcessEntry {
+    pid_t pid = 0;
+    std::string name;
+    pid_t group = 0;
+};
+
+std::vector<ProcessEntry> allProcesses() {
+    std::vector<ProcessEntry> processes;
     std::error_code ec;
     for (fs::directory_iterator proc("/proc", ec), end; !ec && proc != end; proc.increment(ec)) {
         const std::string name = proc->path().filename();
         if (name.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        const auto pid = static_cast<pid_t>(std::stol(name));
-        std::string command = readProcessFile(pid, "comm");
-        if (!command.empty() && command.back() == '\n')
-            command.pop_back();
-        if (pid == ::getpid() || !isDiskToolProcessName(command))
+        ProcessEntry entry;
+        entry.pid = static_cast<pid_t>(std::stol(name));
+        // "pid (name) state parent group ...": the name may hold anything.
+        const std::string stat = readProcessFile(entry.pid, "stat");
+        const auto open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close < open)
             continue;
-        if ((exiting && isExiting(pid)) || worksIn(pid, prefixes))
-            tools.push_back(pid);
+        entry.name = stat.substr(open + 1, close - open - 1);
+        std::istringstream rest(stat.substr(close + 1));
+        std::string state;
+        pid_t parent = 0;
+        rest >> state >> parent >> entry.group;
+        processes.push_back(std::move(entry));
+    }
+    return processes;
+}
+
+// The disk tools that work in `folder`, and with `exiting` also those that
+// are exiting, wherever they worked; with the rest of their process groups.
+// Each tool this layer starts leads a group of its own, which holds whatever
+// the tool started in turn (a wrapper script's daemon); a group whose leader
+// has gone, or is a disk tool too, is taken whole.
+std::vector<pid_t> toolsWorkingIn(const fs::path& folder, bool exiting) {
+    const auto prefixes = pathPrefixes(folder);
+    const auto processes = allProcesses();
+    const pid_t self = ::getpid(), ownGroup = ::getpgrp();
+    std::vector<pid_t> tools;
+    std::vector<pid_t> groups;
+    for (const auto& process : processes) {
+        if (process.pid == self || !isDiskToolProcessName(process.name))
+            continue;
+        if ((exiting && isExiting(process.pid)) || worksIn(process.pid, prefixes)) {
+            tools.push_back(process.pid);
+            if (process.group > 1 && process.group != ownGroup)
+                groups.push_back(process.group);
+        }
+    }
+    for (pid_t group : groups) {
+        const auto leader = std::find_if(processes.begin(), processes.end(),
+                                         [&](const ProcessEntry& p) { return p.pid == group; });
+        if (leader != processes.end() && !isDiskToolProcessName(leader->name))
+            continue;
+        for (const auto& process : processes)
+            if (process.group == group && process.pid != self &&
+                std::find(tools.begin(), tools.end(), process.pid) == tools.end())
+                tools.push_back(process.pid);
     }
     return tools;
 }

@@ -9,7 +9,8 @@ namespace quenlark {
 // one that is being killed too still holds its files for a moment. The next
 // run finds them by what they work on: a path in the folder of the run among
 // their arguments, or a file in it open (a storage daemon has its log there
-// from before it starts until its last moment). This process is never one.
+// from before it starts until its last moment), and with them what they
+// started, by their process groups. This process is never one.
 
 // Whether a tool works in `folder`.
 bool toolsWorkIn(const std::filesystem::path& folder);

@@ -69,10 +69,6 @@ std::optional<FatEntry> parseListingLine(const std::string& line) {
     return entry;
 }
 
-std::string firstLine(const std::string& text) {
-    return text.substr(0, text.find('\n'));
-}
-
 }  // namespace
 
 std::string mtoolsPath(const FatPath& path) {
@@ -102,23 +98,19 @@ std::string MtoolsVolume::imageArgument() const {
 }
 
 std::optional<ToolResult> MtoolsVolume::run(const std::string& program,
-                                            std::vector<std::string> arguments) {
+                                            std::vector<std::string> arguments,
+                                            std::size_t outputLimit) {
     arguments.insert(arguments.begin(), {"-i", imageArgument()});
-    ToolResult result = runTool(environment_, program, arguments, kMtoolsTimeout);
+    ToolRun bounds{kMtoolsTimeout, outputLimit};
+    ToolResult result = runTool(environment_, program, arguments, bounds);
     missing_ = false;
-    if (!result.started) {
-        failure_ = missingToolSentence(program);
-        return std::nullopt;
-    }
-    if (result.timedOut) {
-        failure_ = program + " did not finish in time on the disk image.";
-        return std::nullopt;
-    }
-    if (result.exitCode != 0 || !result.err.empty()) {
-        const std::string said = firstLine(result.err);
-        missing_ = said.find("not found") != std::string::npos;
-        failure_ = said.empty() ? program + " failed on the disk image."
-                                : program + " failed on the disk image: " + said;
+    if (result.outputCut)
+        return result;  // the caller says what it read too much of
+    if (!result.exitedCleanly() || !result.err.empty()) {
+        const bool said = result.started && !result.timedOut && result.signal == 0;
+        missing_ = said && result.err.substr(0, result.err.find('\n')).find("not found") !=
+                               std::string::npos;
+        failure_ = toolFailureSentence(program, result, " on the disk image");
         return std::nullopt;
     }
     failure_.clear();
@@ -130,9 +122,16 @@ std::optional<std::vector<FatEntry>> MtoolsVolume::list(const FatPath& folder) {
     std::string path = mtoolsPath(folder);
     if (path.back() != '/')
         path += '/';
-    const auto result = run("mdir", {"-a", path});
+    const auto result = run("mdir", {"-a", path}, kLargestListing);
     if (!result)
         return std::nullopt;
+    if (result->outputCut) {
+        failure_ = "The folder " + mtoolsPath(folder).substr(2) +
+                   " on the disk image lists as more than " +
+                   std::to_string(kLargestListing / (1024 * 1024)) +
+                   " MiB of entries, which no FAT folder holds: the image is damaged.";
+        return std::nullopt;
+    }
     std::vector<FatEntry> entries;
     std::istringstream lines(result->out);
     for (std::string line; std::getline(lines, line);) {
@@ -144,9 +143,15 @@ std::optional<std::vector<FatEntry>> MtoolsVolume::list(const FatPath& folder) {
 }
 
 std::optional<std::string> MtoolsVolume::read(const FatPath& file, std::uint64_t expectedSize) {
-    const auto result = run("mcopy", {"-n", mtoolsPath(file), "-"});
+    const auto result = run("mcopy", {"-n", mtoolsPath(file), "-"}, expectedSize + 1);
     if (!result)
         return std::nullopt;
+    if (result->outputCut) {
+        failure_ = "The file " + mtoolsPath(file).substr(2) + " on the disk image reads as more " +
+                   "than the " + std::to_string(expectedSize) +
+                   " bytes its folder gives it: the image is damaged.";
+        return std::nullopt;
+    }
     if (result->out.size() != expectedSize) {
         failure_ = "The file " + mtoolsPath(file).substr(2) + " on the disk image reads as " +
                    std::to_string(result->out.size()) + " bytes instead of " +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -37,11 +38,15 @@ class MtoolsVolume {
     MtoolsVolume(const ToolEnvironment& environment, std::filesystem::path file,
                  std::uint64_t offset);
 
+    // More than this is no FAT folder's listing (65,536 entries with long names).
+    static constexpr std::size_t kLargestListing = 32 * 1024 * 1024;
+
     // The entries of a folder, without "." and "..". Nothing when it is not
     // a folder or cannot be read.
     std::optional<std::vector<FatEntry>> list(const FatPath& folder);
     // The whole content of a file; checked against `expectedSize`, because a
-    // short image reads as a short file without any complaint.
+    // short image reads as a short file without any complaint, and a damaged
+    // one may read as more: mcopy is stopped a byte past the size.
     std::optional<std::string> read(const FatPath& file, std::uint64_t expectedSize);
     // Copies the host file `source` to a name that does not exist yet.
     bool put(const std::filesystem::path& source, const FatPath& file);
@@ -58,7 +63,10 @@ class MtoolsVolume {
     bool failedAsMissing() const { return missing_; }
 
   private:
-    std::optional<ToolResult> run(const std::string& program, std::vector<std::string> arguments);
+    // Nothing when mtools failed; a result that is cut short when it printed
+    // more than `outputLimit`.
+    std::optional<ToolResult> run(const std::string& program, std::vector<std::string> arguments,
+                                  std::size_t outputLimit = 64 * 1024);
     std::string imageArgument() const;
 
     const ToolEnvironment& environment_;

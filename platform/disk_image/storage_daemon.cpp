@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <unistd.h>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -47,15 +48,22 @@ std::string jsonString(const std::string& text) {
     return quoted + "\"";
 }
 
+// The end of the log: the daemon's reason is in its last line.
 std::string readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    constexpr std::streamoff kTail = 64 * 1024;
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    in.seekg(std::max<std::streamoff>(0, size - kTail));
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 void unmount(const ToolEnvironment& environment, const fs::path& mountPoint) {
-    // Each lazy unmount takes off the topmost of the mounts on the point.
+    // Each lazy unmount takes off the topmost of the mounts on the point,
+    // named by its fixed name in its folder.
+    ToolRun run{10s};
+    run.folder = mountPoint.parent_path();
     for (int i = 0; i < kMostStackedMounts && isMountPoint(mountPoint); ++i)
-        runTool(environment, "fusermount3", {"-u", "-z", mountPoint.string()}, 10s);
+        runTool(environment, "fusermount3", {"-u", "-z", mountPoint.filename().string()}, run);
 }
 
 std::string lastLine(std::string text) {
@@ -147,10 +155,11 @@ bool StorageDaemon::stop() {
     if (!running_)
         return false;
     running_ = false;
-    ::kill(pid_, SIGTERM);
+    // Its whole process group: a daemon started by a wrapper ends too.
+    signalTool(pid_, SIGTERM);
     auto code = waitForTool(pid_, kStopTimeout);
     if (!code) {
-        ::kill(pid_, SIGKILL);
+        signalTool(pid_, SIGKILL);
         waitForTool(pid_, kStopTimeout);
     }
     const bool clean = code && *code == 0 && !isMountPoint(exportFile_);

@@ -10,6 +10,7 @@
 
 #include "disk_image_fixture.h"
 #include "image_guard.h"
+#include "process_files.h"
 
 namespace quenlark {
 namespace {
@@ -17,6 +18,23 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testing;
 using namespace std::chrono_literals;
+
+// Whether the process has ended, given a moment to finish dying; one that is
+// not yet collected has.
+bool ends(pid_t pid) {
+    for (int i = 0; i < 100; ++i) {
+        const std::string stat = readProcessFile(pid, "stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] == 'Z')
+            return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+pid_t numberIn(const fs::path& file) {
+    return static_cast<pid_t>(std::stoi("0" + fileContent(file)));
+}
 
 void overwrite(const fs::path& file, std::uint64_t offset, const std::string& bytes) {
     std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
@@ -179,6 +197,57 @@ TEST_F(ImageChangeRefusal, ToolsThatAreMissingOrFail) {
     ASSERT_TRUE(open(image));
     EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("new")));
     EXPECT_EQ(maker.fsckFindings(image), "");
+}
+
+// Every tool runs bounded in time, output and memory, in a process group of
+// its own that ends with it: what it started ends too, also what a wrapper
+// script of a daemon started, when the image is let go and after a killed run.
+TEST_F(DiskImageTest, ToolsEndWithWhatTheyStartedWithinTheirBounds) {
+    const ToolEnvironment& tools = maker.environment();
+    const auto left = runTool(tools, "sh", {"-c", "sleep 300 & echo $!"}, 10s);
+    ASSERT_TRUE(left.exitedCleanly());
+    EXPECT_TRUE(ends(std::stoi(left.out)));
+    const auto flood = runTool(tools, "yes", {}, ToolRun{10s, 4096});
+    EXPECT_TRUE(flood.outputCut);
+    EXPECT_EQ(flood.out.size(), 4096u);
+    const auto start = std::chrono::steady_clock::now();
+    const auto hang = runTool(tools, "sh", {"-c", "sleep 300 & echo $!; sleep 300"}, 300ms);
+    EXPECT_TRUE(hang.timedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(ends(std::stoi(hang.out)));
+    EXPECT_TRUE(mentions(toolFailureSentence("sh", hang), "sh did not finish within 0 s"));
+
+    const auto image =
+        maker.convert(maker.makeRaw("w.img", windowsRecipe()), ImageFormat::Qcow2, "w.qcow2");
+    ToolFolder programs(drive.root().parent_path() / "bin");
+    programs.replace("mdir", "exec /usr/bin/dd if=/dev/zero of=/dev/null bs=400M count=1");
+    EXPECT_TRUE(mentions(toolFailureSentence("mdir", runTool(tools, "mdir", {}, 10s)),
+                         "mdir ran out of the 256 MiB of memory it may use"));
+    const fs::path sleeper = drive.root().parent_path() / "sleeper";
+    programs.replace("qemu-storage-daemon", "/usr/bin/sleep 300 & echo $! > '" + sleeper.string() +
+                                                "'\n/usr/bin/qemu-storage-daemon \"$@\"");
+    open(image).reset();
+    EXPECT_TRUE(ends(numberIn(sleeper)));
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        auto opened = DiskImage::open({image.file, {}, workFolder()});
+        ::write(ready[1], "r", std::holds_alternative<std::string>(opened) ? 0 : 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ::close(ready[0]);
+    ::kill(killed, SIGKILL);
+    ::waitpid(killed, nullptr, 0);
+    const pid_t leftBehind = numberIn(sleeper);
+    ASSERT_FALSE(readProcessFile(leftBehind, "stat").empty());
+    ASSERT_TRUE(open(image));
+    EXPECT_TRUE(ends(leftBehind));
 }
 
 }  // namespace
