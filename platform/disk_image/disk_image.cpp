@@ -35,11 +35,6 @@ constexpr std::string_view kMtoolsConfig =
     "MTOOLS_DATE_STRING=\"yyyy-mm-dd\"\n"
     "default_codepage=850\n";
 
-// mtools reads "FILE@@OFFSET" and cuts a file name at its first "@@".
-bool mtoolsWouldMisread(const fs::path& file) {
-    return file.string().find("@@") != std::string::npos;
-}
-
 // "PID-N": the folders of one opened image apart from those of another open
 // in this process at the same time (the same image opened again before the
 // old one is let go, when the user opens the current installation anew).
@@ -104,10 +99,6 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     const DiskImageRequest& request) {
     std::unique_ptr<DiskImage> disk(new DiskImage(request));
     std::error_code ec;
-    if (mtoolsWouldMisread(disk->workFolder_))
-        return "The disk image " + disk->image_.string() + " cannot be opened: the folder " +
-               disk->workFolder_.string() +
-               " that Quenlark works in has \"@@\" in its path, which mtools cannot read.";
     fs::create_directories(disk->workFolder_, ec);
     const fs::path config = disk->workFolder_ / "mtoolsrc";
     {
@@ -150,16 +141,13 @@ std::optional<std::string> DiskImage::openDiskView() {
         const auto size = fs::file_size(image_, ec);
         if (ec)
             return "The disk image " + image_.string() + " cannot be read.";
-        diskFile_ = image_;
-        if (mtoolsWouldMisread(image_)) {
-            // A link of our own, under a name mtools reads whole.
-            diskFile_ = viewFolder_ / "disk";
-            fs::create_directories(viewFolder_, ec);
-            fs::create_symlink(image_, diskFile_, ec);
-            if (ec)
-                return "The disk image " + image_.string() + " cannot be read: the link " +
-                       diskFile_.string() + " to it cannot be made (" + ec.message() + ").";
-        }
+        // A link of our own, under a fixed name, is all that mtools sees.
+        diskFile_ = viewFolder_ / "disk";
+        fs::create_directories(viewFolder_, ec);
+        fs::create_symlink(image_, diskFile_, ec);
+        if (ec)
+            return "The disk image " + image_.string() + " cannot be read: the link " +
+                   diskFile_.string() + " to it cannot be made (" + ec.message() + ").";
         diskSize_ =
             format_ == ImageFormat::FixedVhd && size >= kVhdFooter ? size - kVhdFooter : size;
         return std::nullopt;

@@ -69,6 +69,9 @@ std::optional<FatEntry> parseListingLine(const std::string& line) {
     return entry;
 }
 
+// The name a host file has while mcopy copies it into the volume.
+constexpr char kIncomingName[] = "incoming";
+
 }  // namespace
 
 std::string mtoolsPath(const FatPath& path) {
@@ -94,14 +97,15 @@ MtoolsVolume::MtoolsVolume(const ToolEnvironment& environment, std::filesystem::
     : environment_(environment), file_(std::move(file)), offset_(offset) {}
 
 std::string MtoolsVolume::imageArgument() const {
-    return offset_ == 0 ? file_.string() : file_.string() + "@@" + std::to_string(offset_);
+    const std::string name = file_.filename().string();
+    return offset_ == 0 ? name : name + "@@" + std::to_string(offset_);
 }
 
 std::optional<ToolResult> MtoolsVolume::run(const std::string& program,
                                             std::vector<std::string> arguments,
                                             std::size_t outputLimit) {
     arguments.insert(arguments.begin(), {"-i", imageArgument()});
-    ToolRun bounds{kMtoolsTimeout, outputLimit};
+    ToolRun bounds{kMtoolsTimeout, outputLimit, file_.parent_path()};
     ToolResult result = runTool(environment_, program, arguments, bounds);
     missing_ = false;
     if (result.outputCut)
@@ -162,7 +166,19 @@ std::optional<std::string> MtoolsVolume::read(const FatPath& file, std::uint64_t
 }
 
 bool MtoolsVolume::put(const std::filesystem::path& source, const FatPath& file) {
-    return run("mcopy", {"-D", "o", source.string(), mtoolsPath(file)}).has_value();
+    namespace fs = std::filesystem;
+    const fs::path incoming = file_.parent_path() / kIncomingName;
+    std::error_code ec;
+    fs::remove(incoming, ec);
+    fs::create_symlink(fs::absolute(source, ec), incoming, ec);
+    if (ec) {
+        failure_ = "The file to copy into the disk image could not be linked into " +
+                   file_.parent_path().string() + " (" + ec.message() + ").";
+        return false;
+    }
+    const bool copied = run("mcopy", {"-D", "o", kIncomingName, mtoolsPath(file)}).has_value();
+    fs::remove(incoming, ec);
+    return copied;
 }
 
 bool MtoolsVolume::remove(const FatPath& file) {

@@ -33,6 +33,12 @@ struct FatAttributes {
 // mtools. mtools finds names without regard to letter case. Every call that
 // fails keeps its reason; anything mtools prints on its error output counts as
 // a failure, because it exits 0 on some errors (a damaged FAT, a short file).
+//
+// mtools hands an image name with shell characters to /bin/sh, and reads
+// "@@" in one as an offset. So it never sees a path of the user's or the
+// image's: it runs in the folder of `file`, a file of this program's under a
+// fixed name (a link to the image, an export), and host files reach it under
+// fixed names in that folder too.
 class MtoolsVolume {
   public:
     MtoolsVolume(const ToolEnvironment& environment, std::filesystem::path file,

@@ -77,11 +77,10 @@ TEST_F(DiskImageTest, RefusesToOpenWhatItCannotReadRight) {
         EXPECT_TRUE(mentions(refusal(file, partition), expected));
         EXPECT_TRUE(fileContent(file) == before) << file;
     }
-    // mtools would read a work folder with "@@" as a file and an offset.
+    // mtools never sees the work folder's path, so "@@" in it is no offset.
     const std::string before = fileContent(raw.file);
     auto opened = DiskImage::open({raw.file, {}, drive.root().parent_path() / "work@@1"});
-    ASSERT_TRUE(std::holds_alternative<std::string>(opened));
-    EXPECT_TRUE(mentions(std::get<std::string>(opened), "has \"@@\" in its path"));
+    EXPECT_TRUE(std::holds_alternative<std::unique_ptr<DiskImage>>(opened));
     EXPECT_TRUE(fileContent(raw.file) == before);
 }
 
