@@ -25,6 +25,7 @@ packages=(
   fuse3                         # disk images: fusermount3 clears the mount a killed run left
   libblkid-dev                  # disk images: finds the partitions, logical drives, FAT type, label and serial
   libmount-dev                  # disk images: whether an export is mounted, from the mount table (a dead export cannot be asked)
+  nlohmann-json3-dev            # disk images: reads what qemu-img reports of an image and writes the block nodes qemu is given
   dosfstools                    # disk images: fsck.fat -n checks a change before it is committed; mkfs.fat makes test images
   fdisk                         # tests: sfdisk writes the partition tables of test images
   debootstrap                   # make fresh-test: builds the minimal Debian 12 root that make test is tried in

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "image_guard.h"
+#include "image_inspection.h"
 #include "msdos_sys.h"
 #include "windows_path.h"
 
@@ -113,12 +114,18 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     if (auto* why = std::get_if<std::string>(&format))
         return *why;
     disk->format_ = std::get<ImageFormat>(format);
+    // Nothing reads through the image before the files it names are known.
+    auto chain = inspectImage(*disk->environment_, disk->image_, disk->format_);
+    if (auto* why = std::get_if<std::string>(&chain))
+        return *why;
+    disk->backing_.assign(std::get<ImageChain>(chain).begin() + 1,
+                          std::get<ImageChain>(chain).end());
     removeStaleViews(*disk->environment_, disk->workFolder_);
 
     // A change cut short is finished before anything is read.
     ImageChange leftovers(*disk->environment_,
                           ChangeTarget{disk->image_, qemuFormatName(disk->format_), 0, 0,
-                                       disk->workFolder_ / "change"});
+                                       disk->workFolder_ / "change", disk->backing_});
     if (!leftovers.recover())
         return leftovers.failure();
 
@@ -131,7 +138,7 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     disk->change_ = std::make_unique<ImageChange>(
         *disk->environment_,
         ChangeTarget{disk->image_, qemuFormatName(disk->format_), disk->partition_.offset,
-                     disk->partition_.size, disk->workFolder_ / "change"});
+                     disk->partition_.size, disk->workFolder_ / "change", disk->backing_});
     return disk;
 }
 
@@ -153,9 +160,9 @@ std::optional<std::string> DiskImage::openDiskView() {
         return std::nullopt;
     }
     ::stat(image_.c_str(), &viewedState_);
-    auto started = StorageDaemon::start(
-        *environment_, viewFolder_,
-        ExportRequest{image_, qemuFormatName(format_), false, std::nullopt, std::nullopt});
+    auto started = StorageDaemon::start(*environment_, viewFolder_,
+                                        ExportRequest{image_, qemuFormatName(format_), false,
+                                                      std::nullopt, std::nullopt, backing_});
     if (auto* why = std::get_if<std::string>(&started))
         return "The disk image " + image_.string() + " cannot be read: " + *why;
     view_ = std::move(std::get<std::unique_ptr<StorageDaemon>>(started));

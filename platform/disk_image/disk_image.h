@@ -62,6 +62,8 @@ class DiskImage {
 
     const std::filesystem::path& image() const { return image_; }
     ImageFormat format() const { return format_; }
+    // The backing files the image rests on, inspected, read-only.
+    const ImageChain& backingFiles() const { return backing_; }
     const DiskPartition& partition() const { return partition_; }
     const FatVolume& volume() const { return volume_; }
 
@@ -90,6 +92,7 @@ class DiskImage {
     std::filesystem::path scratchFolder_;
     char letter_;
     ImageFormat format_ = ImageFormat::Raw;
+    ImageChain backing_;  // the inspected backing files beneath the image
     std::unique_ptr<ToolEnvironment> environment_;
     std::unique_ptr<StorageDaemon> view_;  // for formats mtools cannot read in place
     struct stat viewedState_ {};           // the image file when the export was started

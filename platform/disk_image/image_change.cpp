@@ -63,6 +63,12 @@ ImageChange::ImageChange(const ToolEnvironment& environment, ChangeTarget target
       journal_(journalIn(target_.folder)),
       exportFolder_(exportFolderIn(target_.folder)) {}
 
+ImageChain ImageChange::imageChain() const {
+    ImageChain chain{{target_.image, target_.format}};
+    chain.insert(chain.end(), target_.backing.begin(), target_.backing.end());
+    return chain;
+}
+
 void ImageChange::step(std::string_view name) {
     if (observer_)
         observer_(name);
@@ -88,19 +94,23 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
 
     std::error_code ec;
     fs::create_directories(target_.folder, ec);
-    const auto created = runTool(environment_, "qemu-img",
-                                 {"create", "-q", "-f", "qcow2", "-b", target_.image.string(), "-F",
-                                  target_.format, overlay_.string()},
-                                 kOverlayTimeout);
+    // The overlay names the image as the node it is, never by a bare name.
+    ToolRun inFolder{kOverlayTimeout};
+    inFolder.folder = target_.folder;
+    const auto created =
+        runTool(environment_, "qemu-img",
+                {"create", "-q", "-f", "qcow2", "-b", qemuNodeName(imageChain(), NodeAccess{}),
+                 "-F", target_.format, overlay_.filename().string()},
+                inFolder);
     if (!created.exitedCleanly()) {
         discardOverlay();
         return fail("The change could not be prepared: " + toolFailure("qemu-img", created));
     }
     step("overlay made");
 
-    auto started =
-        StorageDaemon::start(environment_, exportFolder_,
-                             ExportRequest{overlay_, "qcow2", true, target_.offset, target_.size});
+    auto started = StorageDaemon::start(
+        environment_, exportFolder_,
+        ExportRequest{overlay_, "qcow2", true, target_.offset, target_.size, imageChain()});
     if (auto* why = std::get_if<std::string>(&started)) {
         discardOverlay();
         return fail(*why);
@@ -151,12 +161,19 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
 }
 
 bool ImageChange::commit() {
+    // Into the image, which qemu may reopen for writing; its backing files
+    // stay read-only.
+    ImageChain overlayChain{{overlay_, "qcow2"}};
+    for (const auto& layer : imageChain())
+        overlayChain.push_back(layer);
+    ToolRun inFolder{kCommitTimeout};
+    inFolder.folder = target_.folder;
     ToolResult committed;
     // Committing again after a failure rewrites the same clusters.
     for (int attempt = 0; attempt < 2 && !committed.exitedCleanly(); ++attempt)
         committed =
             runTool(environment_, "qemu-img",
-                    {"commit", "-q", "-d", "-f", "qcow2", overlay_.string()}, kCommitTimeout);
+                    {"commit", "-q", "-d", qemuNodeName(overlayChain, NodeAccess{2})}, inFolder);
     if (!committed.exitedCleanly())
         return fail("The change could not be written into the disk image (" +
                     toolFailure("qemu-img", committed) +

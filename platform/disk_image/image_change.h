@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "mtools_volume.h"
+#include "qemu_node.h"
 #include "tool_runner.h"
 
 namespace quenlark {
@@ -20,6 +21,8 @@ struct ChangeTarget {
     std::uint64_t offset = 0;
     std::uint64_t size = 0;
     std::filesystem::path folder;
+    // The inspected backing files of the image, which a change never writes.
+    ImageChain backing = {};
 };
 
 // Changes an image as a transaction, so that it is never left half changed:
@@ -51,6 +54,8 @@ class ImageChange {
 
   private:
     bool recoverHoldingTheLock();
+    // The image and the backing files beneath it.
+    ImageChain imageChain() const;
     bool commit();
     void discardOverlay();
     void step(std::string_view name);

@@ -1,7 +1,6 @@
 #include "image_file_system.h"
 
 #include <fstream>
-#include <limits>
 #include <system_error>
 
 #include "atomic_file.h"
@@ -15,7 +14,10 @@ namespace {
 // A replaced file is first written under this name beside it, then moved over
 // it, so that the old file's clusters are never overwritten in place.
 constexpr char kTemporaryName[] = "~QNKNEW.TMP";
-constexpr std::uint64_t kAnySize = std::numeric_limits<std::uint64_t>::max();
+// A copy into or out of the image is held whole in memory on its way, so it
+// is bounded: far above any logo (129,078 bytes) or backup, far below what
+// would burden the machine.
+constexpr std::uint64_t kLargestCopy = 8 * 1024 * 1024;
 // A line is read from a small text file; more than this is no settings file.
 constexpr std::uint64_t kLineFileLimit = 16 * 1024 * 1024;
 
@@ -26,6 +28,11 @@ FatPath parentOf(const FatPath& path) {
 FatPath child(FatPath folder, const std::string& name) {
     folder.push_back(name);
     return folder;
+}
+
+std::string tooLargeToCopy(const std::string& file) {
+    return "The file " + file + " is larger than " + std::to_string(kLargestCopy / (1024 * 1024)) +
+           " MiB, more than Quenlark copies to or from a disk image.";
 }
 
 std::string firstLineOf(const std::string& content) {
@@ -109,7 +116,9 @@ std::optional<std::string> ImageFileSystem::readImageFile(const FatPath& path,
         return std::nullopt;
     }
     if (found.entry->size > maxBytes) {
-        fail("The file " + mtoolsPath(path).substr(2) + " on the disk image is too large.");
+        fail(maxBytes == kLargestCopy
+                 ? tooLargeToCopy(mtoolsPath(path).substr(2) + " on the disk image")
+                 : "The file " + mtoolsPath(path).substr(2) + " on the disk image is too large.");
         return std::nullopt;
     }
     MtoolsVolume* volume = image_.reader();
@@ -207,7 +216,11 @@ bool ImageFileSystem::copyFile(const std::string& from, const std::string& to) {
     if (!onImage(*source) && !onImage(*destination))
         return host_.copyFile(source->text(), destination->text()) ||
                fail("The file " + from + " cannot be copied to " + to + ".");
-    const auto content = readAnyFile(*source, kAnySize);
+    const auto length =
+        onImage(*source) ? std::optional<std::uint64_t>() : host_.fileLength(source->text());
+    if (length && *length > kLargestCopy)
+        return fail(tooLargeToCopy(from));
+    const auto content = readAnyFile(*source, kLargestCopy);
     if (!content)
         return false;
     return onImage(*destination) ? writeImageFile(destination->names, *content)

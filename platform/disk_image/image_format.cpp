@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "ordinary_file.h"
+
 namespace quenlark {
 
 namespace {
@@ -26,6 +28,11 @@ constexpr std::uint32_t kVdiDynamic = 1, kVdiFixed = 2, kVdiDifferencing = 4;
 constexpr std::string_view kQcow2Magic = "QFI\xfb";
 constexpr std::string_view kVmdkSparseMagic = "KDMV";
 constexpr std::string_view kVmdkDescriptor = "# Disk DescriptorFile";
+// A sparse VMDK's size in sectors and where its descriptor lies. With no size
+// but a descriptor, QEMU reads the disk as that descriptor's extents, which
+// may be any files.
+constexpr std::size_t kVmdkCapacityOffset = 12;
+constexpr std::size_t kVmdkDescriptorOffset = 28;
 
 std::uint32_t bigEndian32(const unsigned char* p) {
     return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
@@ -37,6 +44,10 @@ std::uint32_t littleEndian32(const unsigned char* p) {
            std::uint32_t(p[0]);
 }
 
+std::uint64_t littleEndian64(const unsigned char* p) {
+    return (std::uint64_t(littleEndian32(p + 4)) << 32) | littleEndian32(p);
+}
+
 bool startsWith(const std::array<unsigned char, kSector>& block, std::string_view magic,
                 std::size_t at = 0) {
     return std::memcmp(block.data() + at, magic.data(), magic.size()) == 0;
@@ -45,10 +56,6 @@ bool startsWith(const std::array<unsigned char, kSector>& block, std::string_vie
 bool readAt(int fd, std::array<unsigned char, kSector>& block, off_t offset) {
     block.fill(0);
     return ::pread(fd, block.data(), block.size(), offset) >= 0;
-}
-
-std::string named(const std::filesystem::path& image) {
-    return image.string();
 }
 
 }  // namespace
@@ -76,23 +83,41 @@ bool holdsSectorsInPlace(ImageFormat format) {
 }
 
 std::variant<ImageFormat, std::string> detectImageFormat(const std::filesystem::path& image) {
-    const int fd = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string whyNot;
+    const int fd = openOrdinaryFile(image, O_RDONLY, "The disk image " + image.string(), whyNot);
     if (fd < 0)
-        return "The disk image " + named(image) + " cannot be read (" + std::strerror(errno) + ").";
+        return whyNot;
     struct stat info {};
-    std::array<unsigned char, kSector> head{}, tail{};
-    const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAt(fd, head, 0) &&
-                      (info.st_size < off_t(kSector) || readAt(fd, tail, info.st_size - kSector));
+    ImageEnds ends;
+    const bool read =
+        ::fstat(fd, &info) == 0 && readAt(fd, ends.head, 0) &&
+        (info.st_size < off_t(kSector) || readAt(fd, ends.tail, info.st_size - kSector));
+    const int readError = errno;
     ::close(fd);
     if (!read)
-        return "The disk image " + named(image) + " cannot be read: it is not an ordinary file.";
+        return "The disk image " + image.string() + " cannot be read (" + std::strerror(readError) +
+               ").";
+    ends.size = static_cast<std::uint64_t>(info.st_size);
+    return classifyImage(ends, image.string());
+}
 
+std::variant<ImageFormat, std::string> classifyImage(const ImageEnds& ends,
+                                                     const std::string& shown) {
+    const auto& head = ends.head;
+    const auto& tail = ends.tail;
+    const std::string named = "The disk image " + shown;
     if (startsWith(head, kQcow2Magic))
         return ImageFormat::Qcow2;
-    if (startsWith(head, kVmdkSparseMagic))
+    if (startsWith(head, kVmdkSparseMagic)) {
+        if (littleEndian64(head.data() + kVmdkCapacityOffset) == 0 &&
+            littleEndian64(head.data() + kVmdkDescriptorOffset) != 0)
+            return named +
+                   " is a VMDK whose header leaves its contents to a descriptor of other files; "
+                   "only a VMDK in one file (monolithic) can be opened.";
         return ImageFormat::Vmdk;
+    }
     if (startsWith(head, kVmdkDescriptor))
-        return "The disk image " + named(image) +
+        return named +
                " is a VMDK made of several files; only a VMDK in one file (monolithic) can be "
                "opened.";
     if (littleEndian32(head.data() + kVdiSignatureOffset) == kVdiSignature) {
@@ -102,10 +127,10 @@ std::variant<ImageFormat, std::string> detectImageFormat(const std::filesystem::
         if (type == kVdiFixed)
             return ImageFormat::FixedVdi;
         if (type == kVdiDifferencing)
-            return "The disk image " + named(image) +
+            return named +
                    " is a differencing VDI, which holds only the changes to another image; open "
                    "the image it is based on, or merge them first.";
-        return "The disk image " + named(image) + " is a kind of VDI that cannot be opened.";
+        return named + " is a kind of VDI that cannot be opened.";
     }
     if (startsWith(tail, kVhdCookie) || startsWith(head, kVhdCookie)) {
         const auto& footer = startsWith(tail, kVhdCookie) ? tail : head;
@@ -115,10 +140,10 @@ std::variant<ImageFormat, std::string> detectImageFormat(const std::filesystem::
         if (type == kVhdDynamic)
             return ImageFormat::DynamicVhd;
         if (type == kVhdDifferencing)
-            return "The disk image " + named(image) +
+            return named +
                    " is a differencing VHD, which holds only the changes to another image; open "
                    "the image it is based on, or merge them first.";
-        return "The disk image " + named(image) + " is a kind of VHD that cannot be opened.";
+        return named + " is a kind of VHD that cannot be opened.";
     }
     return ImageFormat::Raw;
 }

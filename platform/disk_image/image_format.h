@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -17,9 +18,24 @@ std::string qemuFormatName(ImageFormat format);
 // sectors lie in it as on the disk, from its first byte.
 bool holdsSectorsInPlace(ImageFormat format);
 
-// The format a file is in, read from its own header or footer, or the
-// sentence that says why it is not opened (a differencing disk, a VMDK split
-// into several files, a file that cannot be read).
+// What a file's format is told by: its first and its last sector (zeros
+// where the file is shorter) and its size.
+struct ImageEnds {
+    std::array<unsigned char, 512> head{};
+    std::array<unsigned char, 512> tail{};
+    std::uint64_t size = 0;
+};
+
+// The format `ends` are in, or the sentence that says why the file, shown as
+// `shown`, is not opened: a differencing disk, a VMDK whose contents lie in
+// other files. qemu would follow what such a header names before anything of
+// ours could look at it.
+std::variant<ImageFormat, std::string> classifyImage(const ImageEnds& ends,
+                                                     const std::string& shown);
+
+// The format of the file `image`, or why it is not opened: the reasons of
+// classifyImage, or a file that cannot be read or is no ordinary file (a
+// FIFO, a socket, a device), which is refused without waiting on it.
 std::variant<ImageFormat, std::string> detectImageFormat(const std::filesystem::path& image);
 
 }  // namespace quenlark

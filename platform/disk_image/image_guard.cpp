@@ -9,6 +9,7 @@
 #include <map>
 #include <system_error>
 
+#include "ordinary_file.h"
 #include "process_files.h"
 
 namespace quenlark {
@@ -77,10 +78,10 @@ std::map<FileKey, pid_t> processesWithFilesOpen(const std::set<FileKey>& files,
 
 // What the image's own locks say, and the file it is, or why it cannot be read.
 std::optional<std::string> lockHolder(const fs::path& image, std::optional<FileKey>& file) {
-    const int fd = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string whyNot;
+    const int fd = openOrdinaryFile(image, O_RDONLY, "The disk image " + image.string(), whyNot);
     if (fd < 0)
-        return "The disk image " + image.string() + " cannot be read (" + std::strerror(errno) +
-               ").";
+        return whyNot;
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
@@ -150,7 +151,7 @@ std::vector<std::optional<std::string>> whyImagesAreInUse(const std::vector<fs::
 }
 
 ImageChangeLock::ImageChangeLock(const fs::path& image)
-    : fd_(::open(image.c_str(), O_RDWR | O_CLOEXEC)) {
+    : fd_(::open(image.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK)) {
     if (fd_ < 0) {
         failure_ = "The disk image " + image.string() + " cannot be opened for writing (" +
                    std::strerror(errno) + ").";

@@ -14,7 +14,7 @@ constexpr std::uint64_t kSector = 512;
 class Probe {
   public:
     Probe(const std::filesystem::path& file, std::uint64_t offset, std::uint64_t size)
-        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
         if (fd_ < 0)
             return;
         probe_ = blkid_new_probe();

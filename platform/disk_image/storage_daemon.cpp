@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <nlohmann/json.hpp>
+
 #include "image_guard.h"
 #include "leftover_tools.h"
 #include "mount_table.h"
@@ -28,24 +30,6 @@ fs::path exportPathIn(const fs::path& folder) {
 }
 fs::path logFileIn(const fs::path& folder) {
     return folder / "daemon.log";
-}
-
-std::string jsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += static_cast<char>(c);
-        } else if (c < 0x20) {
-            static const char* hex = "0123456789abcdef";
-            quoted += "\\u00";
-            quoted += hex[c >> 4];
-            quoted += hex[c & 15];
-        } else {
-            quoted += static_cast<char>(c);
-        }
-    }
-    return quoted + "\"";
 }
 
 // The end of the log: the daemon's reason is in its last line.
@@ -75,31 +59,36 @@ std::string lastLine(std::string text) {
 
 std::vector<std::string> daemonArguments(const fs::path& folder, const ExportRequest& request) {
     // A read-only view takes no lock: it must neither keep a writer out nor
-    // look like an emulator to the check before a change.
-    const std::string readOnly = request.writable ? "" : ",\"read-only\":true,\"force-share\":true";
-    const std::string unlocked = request.writable ? "" : ",\"locking\":\"off\"";
+    // look like an emulator to the check before a change. Only the top of a
+    // writable export is written; what it rests on is read-only.
+    ImageChain chain{{request.image, request.format}};
+    chain.insert(chain.end(), request.backing.begin(), request.backing.end());
     const std::string top = request.writable ? "quenlark-change" : kReadOnlyViewMarker;
     std::vector<std::string> arguments{
         "--blockdev",
-        "{\"driver\":\"file\",\"node-name\":\"image-file\",\"filename\":" +
-            jsonString(request.image.string()) + readOnly + unlocked + "}",
-        "--blockdev",
-        "{\"driver\":" + jsonString(request.format) +
-            ",\"node-name\":\"image-format\",\"file\":\"image-file\"" + readOnly + "}"};
+        qemuNode(chain, NodeAccess{request.writable ? 1u : 0u, !request.writable, "image-format"})};
     std::string exported = "image-format";
     if (request.offset) {
+        nlohmann::json partition{{"driver", "raw"},
+                                 {"node-name", "partition"},
+                                 {"file", exported},
+                                 {"offset", *request.offset},
+                                 {"size", request.size.value_or(0)}};
+        if (!request.writable) {
+            partition["read-only"] = true;
+            partition["force-share"] = true;
+        }
         arguments.push_back("--blockdev");
-        arguments.push_back(
-            "{\"driver\":\"raw\",\"node-name\":\"partition\",\"file\":" + jsonString(exported) +
-            ",\"offset\":" + std::to_string(*request.offset) +
-            ",\"size\":" + std::to_string(request.size.value_or(0)) + readOnly + "}");
+        arguments.push_back(partition.dump());
         exported = "partition";
     }
+    const nlohmann::json exportNode{{"type", "fuse"},
+                                    {"id", top},
+                                    {"node-name", exported},
+                                    {"mountpoint", exportPathIn(folder).string()},
+                                    {"writable", request.writable}};
     arguments.push_back("--export");
-    arguments.push_back("{\"type\":\"fuse\",\"id\":" + jsonString(top) +
-                        ",\"node-name\":" + jsonString(exported) +
-                        ",\"mountpoint\":" + jsonString(exportPathIn(folder).string()) +
-                        ",\"writable\":" + (request.writable ? "true" : "false") + "}");
+    arguments.push_back(exportNode.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     return arguments;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <variant>
 
+#include "qemu_node.h"
 #include "tool_runner.h"
 
 namespace quenlark {
@@ -20,6 +21,8 @@ struct ExportRequest {
     // Only these bytes of the disk (a partition), else the whole disk.
     std::optional<std::uint64_t> offset;
     std::optional<std::uint64_t> size;
+    // The inspected files the image rests on, read-only; none when empty.
+    ImageChain backing = {};
 };
 
 // A running qemu-storage-daemon, started by this process, that exports an

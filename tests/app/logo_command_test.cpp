@@ -2,10 +2,20 @@
 // command changes the installation as the window's buttons do, keeps its
 // backups and originals in the installation's own folder, and refuses bad
 // input with status 1, one line on standard error and nothing changed.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <chrono>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -292,6 +302,209 @@ TEST_F(LogoCommand, RefusalsChangeNothing) {
     EXPECT_EQ(snapshot(drive.root()), before);
     EXPECT_EQ(TempDrive::read(home.root() / "existing.sys"), "mine");
     EXPECT_FALSE(fs::exists(home.root() / "new.sys"));
+}
+
+// Disk images as a stranger hands them over (made by hostile_images.sh),
+// opened from a home whose path holds shell syntax and "@@". Every run ends
+// in time and within 200 MiB with its status and one line; afterwards no file
+// but the image changed was, and nothing ran that Quenlark did not start:
+// neither a shell (a PWNED file) nor a connection to the listener.
+class HostileImage : public ::testing::Test {
+  protected:
+    static constexpr auto kDeadline = std::chrono::seconds(20);
+
+    static void SetUpTestSuite() {
+        char pattern[] = "/tmp/quenlark-hostile-XXXXXX";
+        root_ = ::mkdtemp(pattern);
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(listener_, 8);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        QProcess script;
+        script.start("bash",
+                     {HOSTILE_IMAGES_SCRIPT, q(root_), QString::number(ntohs(address.sin_port))});
+        script.waitForFinished(120000);
+        ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+        fs::create_directories(home());
+        TempDrive::put(home() / "victim.txt", "victim in the working folder");
+    }
+    static void TearDownTestSuite() {
+        ::close(listener_);
+        fs::remove_all(root_);
+    }
+
+    static fs::path images() { return root_ / "images"; }
+    static fs::path home() { return root_ / "home $(touch PWNED) @@3 -x"; }
+    static QString q(const fs::path& path) { return QString::fromStdString(path.string()); }
+
+    // quenlark-logo on the image, started from the home folder.
+    CommandRun run(const fs::path& image, QStringList arguments) {
+        arguments.prepend(q(image));
+        arguments.prepend("--image");
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", q(home()));
+        environment.insert("XDG_DATA_HOME", q(home() / "data"));
+        environment.insert("XDG_CONFIG_HOME", q(home() / "config"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(q(home()));
+        process.setChildProcessModifier([] {
+            const rlimit memory{200 * 1024 * 1024, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_DATA, &memory);
+        });
+        process.start(QStringLiteral(QUENLARK_LOGO_PROGRAM), arguments);
+        CommandRun result;
+        if (!process.waitForFinished(std::chrono::milliseconds(kDeadline).count())) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << "did not end within " << kDeadline.count() << " s";
+        }
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput().toStdString();
+        result.err = process.readAllStandardError().toStdString();
+        return result;
+    }
+
+    // Every ordinary file outside the data folder: its size and times, and
+    // the content of the small ones (the victims).
+    static std::map<fs::path, std::string> outsideFiles() {
+        std::map<fs::path, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+            if (!entry.is_regular_file() ||
+                entry.path().string().rfind((home() / "data").string(), 0) == 0)
+                continue;
+            struct stat info {};
+            ::stat(entry.path().c_str(), &info);
+            auto time = [](const timespec& t) {
+                return std::to_string(t.tv_sec) + "." + std::to_string(t.tv_nsec) + " ";
+            };
+            files[entry.path()] = std::to_string(info.st_size) + " " + time(info.st_mtim) +
+                                  time(info.st_ctim) +
+                                  std::to_string(std::hash<std::string>()(
+                                      info.st_size < 4096 ? TempDrive::read(entry.path()) : ""));
+        }
+        return files;
+    }
+
+    // Nothing changed but `changed`, no shell ran, nobody connected.
+    static void expectHarmless(const std::map<fs::path, std::string>& before,
+                               const std::set<fs::path>& changed = {}) {
+        auto after = outsideFiles();
+        for (const auto& [file, state] : before)
+            EXPECT_TRUE(changed.count(file) || after[file] == state) << file << " changed";
+        for (const auto& [file, state] : after)
+            EXPECT_TRUE(before.count(file)) << file << " appeared";
+        for (const auto& entry : fs::recursive_directory_iterator(root_))
+            EXPECT_NE(entry.path().filename(), "PWNED") << entry.path();
+        pollfd connection{listener_, POLLIN, 0};
+        EXPECT_EQ(::poll(&connection, 1, 0), 0) << "something connected to the listener";
+    }
+
+    static void expectRefused(const CommandRun& run, int status, const std::string& reason,
+                              const fs::path& file) {
+        EXPECT_EQ(run.status, status);
+        EXPECT_EQ(run.out, "");
+        // A refusal is one line; a wrong argument adds the usage line.
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), status == 1 ? 1 : 2) << run.err;
+        const std::string line = run.err.substr(0, run.err.find('\n'));
+        EXPECT_NE(line.find(reason), std::string::npos) << run.err;
+        EXPECT_NE(line.find(file.filename().string()), std::string::npos) << run.err;
+    }
+
+    static inline fs::path root_;
+    static inline int listener_ = -1;
+};
+
+TEST_F(HostileImage, NamesWithShellSyntaxReachNoShell) {
+    const auto before = outsideFiles();
+    fs::path raw;
+    std::set<fs::path> opened;
+    for (const auto& entry :
+         fs::directory_iterator(images() / "-d $(touch PWNED) @@7 `touch PWNED`")) {
+        SCOPED_TRACE(entry.path());
+        opened.insert(entry.path());
+        const CommandRun list = run(entry.path(), {"list"});
+        EXPECT_EQ(list.status, 0) << list.err;
+        EXPECT_NE(list.out.find("wait\tC:\\WINDOWS\\logow.sys\tinstalled="), std::string::npos);
+        if (entry.path().filename().string().rfind("-w98", 0) == 0)
+            raw = entry.path();
+    }
+    TempDrive::put(home() / "new.bmp", realLogo(9));
+    const CommandRun put = run(raw, {"put", "wait", q(home() / "new.bmp")});
+    EXPECT_EQ(put.status, 0) << put.err;
+    fs::remove(home() / "new.bmp");
+    expectHarmless(before, opened);
+}
+
+TEST_F(HostileImage, ImagesThatNameOtherFilesAreRefusedAndASoundChainChangesOnlyItsTop) {
+    TempDrive::put(root_ / "new.bmp", realLogo(9));
+    const auto before = outsideFiles();
+    const std::vector<std::pair<const char*, const char*>> refused{
+        {"vmdk-flat.vmdk", "a descriptor of other files"},
+        {"vmdk-split.vmdk", "made of several files"},
+        {"data-file.qcow2", "an external data file"},
+        {"nbd-json.qcow2", "not a file but a protocol"},
+        {"nbd-url.qcow2", "not a file but a protocol"},
+        {"outside.qcow2", "lies outside"},
+        {"absolute.qcow2", "lies outside"},
+        {"link.qcow2", "lies outside"},
+        {"loop-a.qcow2", "chain of backing files loops"},
+        {"loop-self.qcow2", "chain of backing files loops"},
+        {"deep-0.qcow2", "more than 4 backing files"},
+        {"lying-format.qcow2", "is raw, but it is qcow2"},
+    };
+    for (const auto& [name, reason] : refused) {
+        SCOPED_TRACE(name);
+        expectRefused(run(images() / name, {"list"}), 1, reason, name);
+        expectRefused(run(images() / name, {"put", "wait", q(root_ / "new.bmp")}), 1, reason, name);
+    }
+    expectHarmless(before);
+
+    const fs::path top = images() / "chain" / "top.qcow2";
+    EXPECT_EQ(run(top, {"list"}).status, 0);
+    const CommandRun put = run(top, {"put", "wait", q(root_ / "new.bmp")});
+    EXPECT_EQ(put.status, 0) << put.err;
+    expectHarmless(before, {top});
+    fs::remove(root_ / "new.bmp");
+}
+
+// A logo whose folder entry claims 1 GiB is neither read nor copied whole.
+TEST_F(HostileImage, AFileThatClaimsAGibibyteCostsNoMemory) {
+    const auto before = outsideFiles();
+    const fs::path image = images() / "huge-logo.qcow2";
+    const CommandRun list = run(image, {"list"});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(list.out.rfind("startup\tC:\\logo.sys\tinstalled=not-a-logo\t", 0), 0u) << list.out;
+    expectRefused(run(image, {"get", "startup", q(root_ / "got.sys")}), 1, "larger than 8 MiB",
+                  "got.sys");
+    EXPECT_FALSE(fs::exists(root_ / "got.sys"));
+    for (const auto& entry : fs::recursive_directory_iterator(home() / "data"))
+        EXPECT_LT(entry.is_regular_file() ? entry.file_size() : 0, 1u << 20) << entry.path();
+    expectHarmless(before);
+}
+
+// A FIFO, a folder, a device or a socket as the image, or a FIFO as its
+// backing file, is refused at once: nothing waits on it.
+TEST_F(HostileImage, OnlyOrdinaryFilesAreReadAsImages) {
+    const fs::path socketFile = root_ / "socket.img";
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketFile.c_str(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    const auto before = outsideFiles();
+    for (const fs::path& notAFile :
+         {images() / "pipe.img", images() / "folder.img", fs::path("/dev/zero"), socketFile})
+        expectRefused(run(notAFile, {"list"}), 2, "is not a file", notAFile);
+    expectRefused(run(images() / "fifo-backing.qcow2", {"list"}), 1,
+                  "fifo-backing.raw is a named pipe (FIFO), not an ordinary file",
+                  "fifo-backing.qcow2");
+    expectHarmless(before);
+    ::close(socket);
 }
 
 }  // namespace

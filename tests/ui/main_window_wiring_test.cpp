@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -351,6 +352,42 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
                                                    "space or is disk write protected ?"));
         QVERIFY(modal.boxes().at(1).details.contains("is read-only"));
         QVERIFY(maker.readFile(image, "WINDOWS/LOGOW.SYS") == wait.toStdString());
+    }
+
+    // Images a stranger made (tests/support/hostile_images.sh): one whose
+    // name holds shell syntax opens and runs nothing; one whose header hands
+    // its contents to other files, one that names a protocol, and a FIFO are
+    // refused at once with a box that says why, and no file outside changes.
+    void hostileDiskImagesAreHarmlessOrRefused() {
+        const fs::path corpus = drive_->root().parent_path() / "corpus";
+        QProcess script;
+        script.start("bash", {HOSTILE_IMAGES_SCRIPT, QString::fromStdString(corpus.string()), "1"});
+        QVERIFY(script.waitForFinished(120000) && script.exitCode() == 0);
+        const fs::path images = corpus / "images";
+        const std::string victim = TempDrive::read(images / "victim.txt");
+        {
+            ModalAnswerer warnings;
+            warnings.answerEvery(QMessageBox::Ok);
+            QVERIFY(run_->form.openDiskImage(QString::fromStdString(
+                (images / "-d $(touch PWNED) @@7 `touch PWNED`" / "-fixed $(touch PWNED).vhd")
+                    .string())));
+        }
+        const std::pair<const char*, const char*> refused[] = {
+            {"vmdk-flat.vmdk", "a descriptor of other files"},
+            {"nbd-json.qcow2", "not a file but a protocol"},
+            {"pipe.img", "is a named pipe (FIFO), not an ordinary file"}};
+        for (const auto& [name, reason] : refused) {
+            ModalAnswerer modal;
+            modal.answer(QMessageBox::Ok);
+            QVERIFY(!run_->form.openDiskImage(QString::fromStdString((images / name).string())));
+            QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+            QVERIFY2(modal.boxes().at(0).text.contains(reason),
+                     qPrintable(modal.boxes().at(0).text));
+        }
+        QCOMPARE(TempDrive::read(images / "victim.txt"), victim);
+        for (const fs::path& tree : {drive_->root().parent_path(), fs::current_path()})
+            for (const auto& entry : fs::recursive_directory_iterator(tree))
+                QVERIFY2(entry.path().filename() != "PWNED", entry.path().c_str());
     }
 
     void restoreAllRestoresEverySlot() {
