@@ -38,7 +38,7 @@ test-asan: deps
 # crashing input lands in $(FUZZ_BUILD) as crash-<target>-...
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = settings_file_fuzz drive_map_fuzz size_check_fuzz builtin_logo_fuzz
+FUZZ_TARGETS = settings_file_fuzz drive_map_fuzz size_check_fuzz builtin_logo_fuzz image_structure_fuzz
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_CXX_COMPILER=clang++-14 -DQUENLARK_BUILD_UI=OFF -DQUENLARK_BUILD_FUZZ=ON
