@@ -41,7 +41,10 @@ std::optional<int> readStartOptions(const QStringList& arguments, StartOptions& 
     }
     if (!parser.positionalArguments().isEmpty())
         return refuse("unexpected argument \"" + parser.positionalArguments().front() + "\"");
-    if (const auto problem = installation.read(options))
+    // A folder or image that cannot be opened is told in a box over the
+    // window, with what is opened instead.
+    if (const auto problem =
+            installation.read(options, InstallationOptionsReader::NamedPaths::CheckedWhenOpened))
         return refuse(*problem);
     return std::nullopt;
 }

@@ -58,12 +58,12 @@ fs::path prepareDemoDrive(const fs::path& root, std::string& error) {
     const fs::path windows = root / kWindowsFolder;
     fs::create_directories(windows, ec);
     if (ec) {
-        error = "cannot create the demo drive " + windows.string() + ": " + ec.message();
+        error = "The demo drive " + root.string() + " cannot be made: " + ec.message() + ".";
         return {};
     }
     for (const SlotInfo& slot : kSlots) {
         if (!writeSampleLogo(slot.atDriveRoot ? root : windows, slot)) {
-            error = "cannot write the sample logos into the demo drive " + root.string();
+            error = "The sample logos cannot be written into the demo drive " + root.string() + ".";
             return {};
         }
     }

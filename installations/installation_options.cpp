@@ -47,7 +47,9 @@ InstallationOptionsReader::InstallationOptionsReader(QCommandLineParser& parser,
         parser_.addOption(machine_);
 }
 
-std::optional<QString> InstallationOptionsReader::read(InstallationOptions& options) const {
+std::optional<QString> InstallationOptionsReader::read(InstallationOptions& options,
+                                                       NamedPaths namedPaths) const {
+    const bool mustExist = namedPaths == NamedPaths::MustExist;
     // Z: is the host's root folder, as under Wine.
     const QString letterText = parser_.value(driveLetter_).toUpper();
     if (letterText.size() != 1 || letterText[0] < 'A' || letterText[0] > 'Y')
@@ -71,7 +73,7 @@ std::optional<QString> InstallationOptionsReader::read(InstallationOptions& opti
     if (parser_.isSet(windowsDir_)) {
         const QString folder = parser_.value(windowsDir_);
         const fs::path path = absolutePath(folder);
-        if (folder.isEmpty() || path.empty() || !fs::is_directory(path, ec))
+        if (folder.isEmpty() || path.empty() || (mustExist && !fs::is_directory(path, ec)))
             return "--windows-dir \"" + folder + "\" is not a folder";
         if (path == path.root_path())
             return "--windows-dir \"" + folder +
@@ -82,7 +84,7 @@ std::optional<QString> InstallationOptionsReader::read(InstallationOptions& opti
     if (parser_.isSet(image_)) {
         const QString file = parser_.value(image_);
         const fs::path path = absolutePath(file);
-        if (file.isEmpty() || path.empty() || !fs::is_regular_file(path, ec))
+        if (file.isEmpty() || path.empty() || (mustExist && !fs::is_regular_file(path, ec)))
             return "--image \"" + file + "\" is not a file";
         InstallationSource source{InstallationSource::Kind::DiskImage, path, std::nullopt, letter};
         if (parser_.isSet(partition_)) {

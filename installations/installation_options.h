@@ -33,9 +33,16 @@ class InstallationOptionsReader {
     explicit InstallationOptionsReader(QCommandLineParser& parser,
                                        Machine machine = Machine::NotOffered);
 
+    // Whether read() refuses a --windows-dir that is no folder and an --image
+    // that is no file, or leaves that to the opening of the installation, which
+    // says why in its own words (the window does, so that it can say so in a
+    // box over itself).
+    enum class NamedPaths { MustExist, CheckedWhenOpened };
+
     // After the parser has parsed: the options, or the sentence that says
     // what is wrong with them.
-    std::optional<QString> read(InstallationOptions& options) const;
+    std::optional<QString> read(InstallationOptions& options,
+                                NamedPaths namedPaths = NamedPaths::MustExist) const;
 
   private:
     QCommandLineParser& parser_;

@@ -94,7 +94,13 @@ std::vector<InstallationSwitcher::Recent> Installations::recentInstallations() {
 
 std::optional<std::string> Installations::switchTo(const InstallationSource& source,
                                                    const std::string& name) {
-    auto opened = open(source, std::nullopt, Remember::Yes, name);
+    return openAndManage(source, std::nullopt, name);
+}
+
+std::optional<std::string> Installations::openAndManage(
+    const InstallationSource& source, const std::optional<fs::path>& startupFolder,
+    const std::string& name) {
+    auto opened = open(source, startupFolder, Remember::Yes, name);
     if (auto* error = std::get_if<std::string>(&opened))
         return *error;
     auto& installation = std::get<OpenInstallation>(opened);
@@ -114,6 +120,12 @@ std::optional<InstallationSource> Installations::demoDrive(std::string& error) {
 
 std::string Installations::notice() {
     return current_ ? current_->installation().notice : std::string();
+}
+
+std::optional<fs::path> Installations::imageFile() {
+    if (!current_ || current_->installation().source.kind != InstallationSource::Kind::DiskImage)
+        return std::nullopt;
+    return current_->installation().source.path;
 }
 
 std::vector<InstallationSwitcher::Recent> Installations::readRecent() const {

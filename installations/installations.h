@@ -58,11 +58,22 @@ class Installations : public InstallationSwitcher {
     // the window switches: `installation` becomes it.
     CurrentInstallation& manage(OpenInstallation installation);
 
+    // Opens `source` as open() does and, when the logo store can work on it,
+    // manages it. Nothing when it did; otherwise the sentence that says why,
+    // and the installation managed stays as it was.
+    std::optional<std::string> openAndManage(
+        const InstallationSource& source,
+        const std::optional<std::filesystem::path>& startupFolder = {},
+        const std::string& name = {});
+    // The installation managed now; none before the first is.
+    CurrentInstallation* current() { return current_.get(); }
+
     std::vector<Recent> recentInstallations() override;
     std::optional<std::string> switchTo(const InstallationSource& source,
                                         const std::string& name = {}) override;
     std::optional<InstallationSource> demoDrive(std::string& error) override;
     std::string notice() override;
+    std::optional<std::filesystem::path> imageFile() override;
 
     // The folders the user added to be searched for disk images, in the
     // order added, kept beside the recent installations.

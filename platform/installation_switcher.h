@@ -35,6 +35,10 @@ class InstallationSwitcher {
 
     // The sentence that names the current installation's drive.
     virtual std::string notice() = 0;
+
+    // The disk image file that holds the current installation; nothing for a
+    // folder. The window looks at its state to notice changes made outside.
+    virtual std::optional<std::filesystem::path> imageFile() { return std::nullopt; }
 };
 
 }  // namespace quenlark

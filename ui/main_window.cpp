@@ -64,6 +64,23 @@ bool MainWindow::startUp() {
     return store_->startUp();
 }
 
+void MainWindow::startWithoutInstallation(const std::string& why) {
+    setInstallationControlsEnabled(false);
+    setStatus(why);
+}
+
+// Without an installation only the Drive menu, the converter, the about box
+// and Quit have anything to work on.
+void MainWindow::setInstallationControlsEnabled(bool enabled) {
+    for (SlotPage* p : pages_)
+        p->setEnabled(enabled);
+    for (const char* name : {"backUpAll", "restoreAll", "restoreOriginals", "bootPreview",
+                             "saveBuiltinLogo", "checkInstallation", "readMe"}) {
+        if (auto* action = findChild<QAction*>(name))
+            action->setEnabled(enabled);
+    }
+}
+
 void MainWindow::buildClientArea() {
     auto* client = new QWidget(this);
     client->setFixedSize(kClientArea);

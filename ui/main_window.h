@@ -36,6 +36,11 @@ class MainWindow : public QMainWindow, public UserInteraction {
     // The start-up sequence, run once before the window is first shown, so its
     // message boxes come first. False when the program cannot go on.
     bool startUp();
+    // Instead of the start-up sequence, when no installation could be opened:
+    // the slot pages and the commands that need an installation are
+    // disabled, and the status line says `why`, until the Drive menu opens
+    // one.
+    void startWithoutInstallation(const std::string& why);
 
     LogoStore& store() { return *store_; }
 
@@ -74,6 +79,7 @@ class MainWindow : public QMainWindow, public UserInteraction {
     void manageDemoDrive();
     // Drive, Find Installations: the installations of the emulators' machines.
     void findInstallations();
+    void setInstallationControlsEnabled(bool enabled);
     void wireSlotPage(Slot slot);
     void orderTabStops();
     SlotPage& page(Slot slot) const { return *pages_[static_cast<std::size_t>(slot)]; }

@@ -73,6 +73,7 @@ bool MainWindow::manage(const InstallationSource& source, const std::string& nam
         page(slot.slot).thumbnail()->clearPicture();
         setBackupButtonEnabled(slot.slot, true);
     }
+    setInstallationControlsEnabled(true);
     store_ = std::make_unique<LogoStore>(platform_.files, platform_.windowsDirectory, *this,
                                          platform_.switcher->notice());
     store_->startUp();
@@ -98,7 +99,8 @@ bool MainWindow::openDiskImage(const QString& file) {
 // The dialogs start beside the installation managed now, where the next one
 // often is.
 void MainWindow::chooseWindowsFolder() {
-    const auto drive = platform_.drives.root(store_->paths().driveLetter().front());
+    const std::string letter = store_->paths().driveLetter();  // none without an installation
+    const auto drive = letter.empty() ? std::nullopt : platform_.drives.root(letter.front());
     QFileDialog dialog(this, "Open Windows Folder", drive ? folderOf(*drive) : QDir::homePath());
     dialog.setObjectName("windowsFolderDialog");
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -31,6 +31,7 @@ SeenBox describe(QMessageBox& box) {
     seen.closeButton = box.windowFlags().testFlag(Qt::WindowCloseButtonHint) ||
                        !box.windowFlags().testFlag(Qt::CustomizeWindowHint);
     seen.modality = box.windowModality();
+    seen.overShownWindow = box.parentWidget() && box.parentWidget()->window()->isVisible();
     return seen;
 }
 

@@ -20,6 +20,7 @@ struct SeenBox {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool closeButton = true;  // the window offers a close button
     Qt::WindowModality modality = Qt::NonModal;
+    bool overShownWindow = false;  // its parent window is on the screen
 };
 
 SeenBox describe(QMessageBox& box);
