@@ -14,6 +14,7 @@
 #include "boot_preview.h"
 #include "convert_dialog.h"
 #include "logo_viewer.h"
+#include "outside_changes.h"
 #include "program_fonts.h"
 #include "program_icon.h"
 #include "program_texts.h"
@@ -53,6 +54,13 @@ MainWindow::MainWindow(Platform& platform)
     shrinkTextsToFit(*this);
     // Nothing in the layout moves or grows with the window.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    outside_ = new OutsideChanges(this);
+    connect(outside_, &OutsideChanges::changed, this, [this] {
+        if (busy_)
+            refreshWhenDone_ = true;
+        else if (hasInstallation_)
+            refreshFromOutside();
+    });
 }
 
 MainWindow::~MainWindow() {
@@ -61,7 +69,10 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::startUp() {
-    return store_->startUp();
+    if (!store_->startUp())
+        return false;
+    followInstallation();
+    return true;
 }
 
 void MainWindow::startWithoutInstallation(const std::string& why) {
@@ -72,6 +83,9 @@ void MainWindow::startWithoutInstallation(const std::string& why) {
 // Without an installation only the Drive menu, the converter, the about box
 // and Quit have anything to work on.
 void MainWindow::setInstallationControlsEnabled(bool enabled) {
+    hasInstallation_ = enabled;
+    if (!enabled)
+        outside_->stop();
     for (SlotPage* p : pages_)
         p->setEnabled(enabled);
     for (const char* name : {"backUpAll", "restoreAll", "restoreOriginals", "bootPreview",
@@ -133,11 +147,12 @@ void MainWindow::buildClientArea() {
 
 void MainWindow::wireSlotPage(Slot slot) {
     SlotPage& p = page(slot);
-    connect(p.swapButton(), &QPushButton::clicked, this, [this, slot] { store_->onSwap(slot); });
+    connect(p.swapButton(), &QPushButton::clicked, this,
+            [this, slot] { runStoreCommand([this, slot] { store_->onSwap(slot); }); });
     connect(p.restoreButton(), &QPushButton::clicked, this,
-            [this, slot] { store_->onRestore(slot); });
+            [this, slot] { runStoreCommand([this, slot] { store_->onRestore(slot); }); });
     connect(p.backupButton(), &QPushButton::clicked, this,
-            [this, slot] { store_->onBackUp(slot); });
+            [this, slot] { runStoreCommand([this, slot] { store_->onBackUp(slot); }); });
     for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()})
         connect(choice, &QRadioButton::clicked, this, [this, slot] { previewChoiceClicked(slot); });
     connect(p.thumbnail(), &Thumbnail::clicked, this, [this, slot] { thumbnailClicked(slot); });
@@ -174,15 +189,17 @@ void MainWindow::buildMenu() {
     const std::vector<Menu> menus{
         {"options",
          "&Options",
-         {{"backUpAll", "&Backup All", Qt::CTRL | Qt::Key_B, [this] { store_->backUpAll(); }},
-          {"restoreAll", "&Restore All", Qt::CTRL | Qt::Key_R, [this] { store_->restoreAll(); }},
+         {{"backUpAll", "&Backup All", Qt::CTRL | Qt::Key_B,
+           [this] { runStoreCommand([this] { store_->backUpAll(); }); }},
+          {"restoreAll", "&Restore All", Qt::CTRL | Qt::Key_R,
+           [this] { runStoreCommand([this] { store_->restoreAll(); }); }},
           {"optionsSeparator", nullptr, {}, {}},
           {"quit", "&Quit", Qt::CTRL | Qt::Key_Q, [this] { quit(); }}}},
         {"drive", "&Drive", {}},
         {"special",
          "&Special",
          {{"restoreOriginals", "Restore &Originals", Qt::CTRL | Qt::Key_O,
-           [this] { store_->restoreOriginals(); }}}},
+           [this] { runStoreCommand([this] { store_->restoreOriginals(); }); }}}},
         {"tools",
          "&Tools",
          {{"makeLogo", "Make &Logo From Picture...", {}, [this] { makeLogoFromPicture(); }},

@@ -3,7 +3,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "logo_store.h"
 #include "platform.h"
@@ -19,6 +21,7 @@ class CheckDialog;
 class FindInstallationsDialog;
 class ConvertDialog;
 class LogoViewer;
+class OutsideChanges;
 class SlotPage;
 struct DroppedFile;
 class TabControl;
@@ -64,7 +67,19 @@ class MainWindow : public QMainWindow, public UserInteraction {
     void selectCurrentChoice(Slot slot) override;
     std::optional<std::string> showOpenDialog(const FileDialogRequest& request) override;
 
+  protected:
+    // Coming back to the window, the user may have changed the installation
+    // with another program.
+    void changeEvent(QEvent* event) override;
+
   private:
+    // A picture a thumbnail shows: the file it came from and a hash of the
+    // bytes it was decoded from; no hash while the thumbnail is empty.
+    struct ShownPicture {
+        std::string path;
+        std::optional<std::size_t> content;
+    };
+
     void buildClientArea();
     void buildMenu();
     // The Drive menu's items, made afresh each time it opens: the recent
@@ -81,6 +96,17 @@ class MainWindow : public QMainWindow, public UserInteraction {
     void findInstallations();
     void setInstallationControlsEnabled(bool enabled);
     void wireSlotPage(Slot slot);
+    // Runs a command of the logo store, unless the installation has changed
+    // outside since the thumbnails were loaded: then they are brought up to
+    // date first and a box says so, so that nothing but what the user sees
+    // is copied.
+    void runStoreCommand(const std::function<void()>& command);
+
+    // Changes made outside the window: follows the installation's files,
+    // reloads the thumbnails whose files changed and gives their paths.
+    void followInstallation();
+    std::vector<std::string> refreshFromOutside();
+    bool showsInstallationAsItIs();
     void orderTabStops();
     SlotPage& page(Slot slot) const { return *pages_[static_cast<std::size_t>(slot)]; }
 
@@ -112,6 +138,12 @@ class MainWindow : public QMainWindow, public UserInteraction {
     std::array<SlotPage*, 3> pages_{};
     QLabel* status_ = nullptr;
     QMenu* driveMenu_ = nullptr;
+    bool hasInstallation_ = true;
+    std::array<ShownPicture, 3> shown_{};
+    OutsideChanges* outside_ = nullptr;
+    // A store command is running: its own changes are not refreshed midway.
+    bool busy_ = false;
+    bool refreshWhenDone_ = false;
     // Windows of their own, created on first use; they outlive a Quit.
     QPointer<LogoViewer> viewer_;
     QPointer<ConvertDialog> converter_;

@@ -38,14 +38,18 @@ void MainWindow::setStatus(const std::string& text) {
 
 bool MainWindow::showThumbnail(Slot slot, const std::string& path) {
     Thumbnail* thumbnail = page(slot).thumbnail();
+    ShownPicture& shown = shown_[static_cast<std::size_t>(slot)];
     if (path.empty()) {
         thumbnail->clearPicture();
+        shown = {};
         return true;
     }
-    const auto picture = loadPicture(platform_.files, path);
+    const auto bytes = platform_.files.readFile(path, kLargestPicture);
+    const auto picture = bytes ? decodePicture(*bytes) : std::nullopt;
     if (!picture)
         return false;
     thumbnail->showPicture(*picture, QString::fromStdString(path));
+    shown = {path, std::hash<std::string>{}(*bytes)};
     return true;
 }
 

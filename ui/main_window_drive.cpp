@@ -71,12 +71,14 @@ bool MainWindow::manage(const InstallationSource& source, const std::string& nam
     delete checkDialog_;
     for (const SlotInfo& slot : kSlots) {
         page(slot.slot).thumbnail()->clearPicture();
+        shown_[static_cast<std::size_t>(slot.slot)] = {};
         setBackupButtonEnabled(slot.slot, true);
     }
     setInstallationControlsEnabled(true);
     store_ = std::make_unique<LogoStore>(platform_.files, platform_.windowsDirectory, *this,
                                          platform_.switcher->notice());
     store_->startUp();
+    followInstallation();
     if (driveMenu_)
         fillDriveMenu(*driveMenu_);
     return true;

@@ -14,6 +14,10 @@ namespace quenlark {
 // or is no picture that Qt can decode.
 std::optional<QImage> loadPicture(FileSystem& files, const std::string& windowsPath);
 
+// The picture in `bytes`, read from such a file; nothing when Qt cannot
+// decode it.
+std::optional<QImage> decodePicture(const std::string& bytes);
+
 // Larger files are refused unread: no logo comes near it.
 inline constexpr std::uint64_t kLargestPicture = 64 * 1024 * 1024;
 

@@ -395,6 +395,52 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
                 QVERIFY2(entry.path().filename() != "PWNED", entry.path().c_str());
     }
 
+    // Another program changes a logo while the window is open: the thumbnail
+    // follows, and a command that would copy a logo other than the one shown
+    // shows it first and does nothing.
+    void outsideChangesAreShownBeforeAnythingIsCopied() {
+        const fs::path wait = drive_->windows() / "LOGOW.SYS";
+        putLogo(drive_->windows() / "new.tmp", kNewColour);  // as quenlark-logo puts one
+        fs::rename(drive_->windows() / "new.tmp", wait);
+        QTRY_COMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kNewColour);
+
+        putLogo(wait, kBackupColour);  // in place, and clicked before the window heard of it
+        run_->selectPage(1);
+        ModalAnswerer modal;
+        modal.answer(QMessageBox::Ok);
+        QTest::mouseClick(run_->find("waitPage/backupButton"), Qt::LeftButton);
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QVERIFY(modal.boxes().at(0).text.startsWith(
+            "Another program has changed C:\\WINDOWS\\logow.sys since Quenlark showed it."));
+        QCOMPARE(hostRead("C:\\TOOLS\\backup\\logow.qnk"), std::string("<missing>"));
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kBackupColour);
+        QTest::mouseClick(run_->find("waitPage/backupButton"), Qt::LeftButton);
+        QCOMPARE(hostRead("C:\\TOOLS\\backup\\logow.qnk"), TempDrive::read(wait));
+    }
+
+    // A disk image is looked at again when the user comes back to the window.
+    void outsideChangeToADiskImageIsShownOnReturn() {
+        ImageMaker maker(drive_->root().parent_path() / "images");
+        ImageRecipe recipe;
+        recipe.files["WINDOWS/LOGOW.SYS"] = sampleLogoBitmap("Test", kWaitColour).toStdString();
+        const MadeImage image = maker.makeRaw("w98.img", recipe);
+        {
+            ModalAnswerer warnings;
+            warnings.answerEvery(QMessageBox::Ok);
+            QVERIFY(run_->form.openDiskImage(QString::fromStdString(image.file.string())));
+        }
+        const fs::path staged = drive_->root().parent_path() / "new.sys";
+        putLogo(staged, kNewColour);
+        maker.run("mcopy", {"-o", "-i", image.file.string() + "@@" + std::to_string(image.offset),
+                            staged.string(), "::/WINDOWS/LOGOW.SYS"});
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        reactivate();
+        QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kNewColour);
+    }
+
     void restoreAllRestoresEverySlot() {
         ModalAnswerer modal;
         modal.answerEvery(QMessageBox::Ok);
