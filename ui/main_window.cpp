@@ -147,8 +147,12 @@ void MainWindow::buildClientArea() {
 
 void MainWindow::wireSlotPage(Slot slot) {
     SlotPage& p = page(slot);
-    connect(p.swapButton(), &QPushButton::clicked, this,
-            [this, slot] { runStoreCommand([this, slot] { store_->onSwap(slot); }); });
+    connect(p.swapButton(), &QPushButton::clicked, this, [this, slot] {
+        runStoreCommand([this, slot] {
+            if (canChooseNewLogo())
+                store_->onSwap(slot);
+        });
+    });
     connect(p.restoreButton(), &QPushButton::clicked, this,
             [this, slot] { runStoreCommand([this, slot] { store_->onRestore(slot); }); });
     connect(p.backupButton(), &QPushButton::clicked, this,
@@ -204,7 +208,7 @@ void MainWindow::buildMenu() {
          "&Tools",
          {{"makeLogo", "Make &Logo From Picture...", {}, [this] { makeLogoFromPicture(); }},
           {"bootPreview", "&Boot Preview", {}, [this] { showBootPreview(); }},
-          {"saveBuiltinLogo", "Save &Built-in Logo As...", {}, [this] { saveBuiltinLogoAs(); }},
+          {"saveBuiltinLogo", "&Save Built-in Logo As...", {}, [this] { saveBuiltinLogoAs(); }},
           {"checkInstallation", "&Check Installation...", {}, [this] { checkInstallation(); }}}},
         {"info",
          "&Info",

@@ -101,6 +101,9 @@ class MainWindow : public QMainWindow, public UserInteraction {
     // date first and a box says so, so that nothing but what the user sees
     // is copied.
     void runStoreCommand(const std::function<void()>& command);
+    // Whether a logo can be chosen for Swap: the store shows its file dialog
+    // only where the settings file remembers a folder. A box says why not.
+    bool canChooseNewLogo();
 
     // Changes made outside the window: follows the installation's files,
     // reloads the thumbnails whose files changed and gives their paths.

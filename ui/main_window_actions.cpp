@@ -13,6 +13,7 @@
 #include "picture_loader.h"
 #include "program_fonts.h"
 #include "readme_command.h"
+#include "settings_file.h"
 #include "slot_page.h"
 #include "text_fit.h"
 #include "thumbnail.h"
@@ -69,6 +70,27 @@ bool MainWindow::isCurrentChoiceSelected(Slot slot) {
 // the thumbnails itself.
 void MainWindow::selectCurrentChoice(Slot slot) {
     page(slot).currentChoice()->setChecked(true);
+}
+
+bool MainWindow::canChooseNewLogo() {
+    FileSystem& files = platform_.files;
+    const StorePaths& paths = store_->paths();
+    if (readRememberedFolder(files, paths.settingsPath))
+        return true;
+    // Made as the start-up sequence makes it, where it could not be then (an
+    // emulator held the disk image).
+    const bool missing = !files.fileExists(paths.settingsPath);
+    if (missing && writeSettingsFile(files, paths.settingsPath, paths.startupDirectory))
+        return true;
+    const std::string why = missing ? files.lastFailure() : std::string();
+    setStatus("Swap action has been aborted.");
+    showMessageBox(this,
+                   "No bitmap can be chosen: Quenlark opens the file dialog in the folder that " +
+                       paths.settingsPath + " remembers, and " +
+                       (missing ? "that file is missing and cannot be made."
+                                : "no folder can be read from that file."),
+                   MessageStyle::OkExclamation, why);
+    return false;
 }
 
 std::optional<std::string> MainWindow::showOpenDialog(const FileDialogRequest& request) {

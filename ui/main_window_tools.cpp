@@ -127,8 +127,13 @@ bool MainWindow::saveBuiltinLogo(const QString& file) {
         showMessageBox(this, written.error(), MessageStyle::OkExclamation);
         return false;
     }
+    // In the Windows form, as every other path on the status line.
+    std::error_code ec;
+    const std::filesystem::path host = QFile::encodeName(file).toStdString();
+    const std::filesystem::path absolute = std::filesystem::absolute(host, ec);
+    const std::string saved = platform_.drives.toWindows(ec ? host : absolute);
     setStatus("The built-in start-up logo of " + ioSysPath(store_->paths()) +
-              " has been saved as " + file.toStdString() + ".");
+              " has been saved as " + saved + ".");
     return true;
 }
 

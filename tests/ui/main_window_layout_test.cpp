@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -310,7 +311,7 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
             {"special", "restoreOriginals", "Restore &Originals", QKeySequence("Ctrl+O")},
             {"tools", "makeLogo", "Make &Logo From Picture...", {}},
             {"tools", "bootPreview", "&Boot Preview", {}},
-            {"tools", "saveBuiltinLogo", "Save &Built-in Logo As...", {}},
+            {"tools", "saveBuiltinLogo", "&Save Built-in Logo As...", {}},
             {"tools", "checkInstallation", "&Check Installation...", {}},
             {"info", "readMe", "Read &Me", QKeySequence("Ctrl+M")},
             {"info", "infoSeparator", nullptr, {}},
@@ -348,6 +349,24 @@ class MainWindowLayoutTest : public QObject, public WindowOnDrive {
         }
         for (const auto& [menu, count] : position)
             QCOMPARE(run_->form.findChild<QMenu*>(menu)->actions().size(), count);
+
+        // Alt and a letter reach one menu, and in it one item.
+        auto mnemonicsAreDistinct = [](const QList<QAction*>& actions) {
+            QSet<QChar> letters;
+            for (QAction* action : actions) {
+                const QString text = action->text();
+                const qsizetype amp = text.indexOf('&');
+                if (amp < 0 || amp + 1 == text.size())
+                    continue;
+                if (letters.contains(text[amp + 1].toUpper()))
+                    return false;
+                letters.insert(text[amp + 1].toUpper());
+            }
+            return true;
+        };
+        QVERIFY(mnemonicsAreDistinct(bar));
+        for (QAction* menu : bar)
+            QVERIFY2(mnemonicsAreDistinct(menu->menu()->actions()), qPrintable(menu->text()));
     }
 
     // The focus order of the layout: the tab control, then the pages'

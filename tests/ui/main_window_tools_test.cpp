@@ -117,6 +117,10 @@ class MainWindowToolsTest : public QObject, public WindowOnDrive {
         const fs::path saved = drive_->root().parent_path() / "builtin.sys";
         QVERIFY(run_->form.saveBuiltinLogo(QString::fromStdString(saved.string())));
         QCOMPARE(TempDrive::read(saved), logoFile);
+        QVERIFY(run_->find<QLabel>("statusLine")
+                    ->text()
+                    .endsWith(" has been saved as " +
+                              QString::fromStdString(run_->files.drives().toWindows(saved)) + "."));
 
         fs::remove(drive_->root() / "io.sys");
         ModalAnswerer modal;

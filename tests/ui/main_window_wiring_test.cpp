@@ -441,6 +441,26 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
         QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kNewColour);
     }
 
+    // Swap without a folder to open the file dialog in: a settings file that
+    // is missing is made, one that holds no folder is said in a box.
+    void swapWithoutRememberedFolderSaysWhy() {
+        const fs::path settings = drive_->windows() / "quenlark.ini";
+        fs::remove(settings);
+        ModalAnswerer modal;
+        modal.then([](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
+        modal.answer(QMessageBox::Ok);
+        QTest::mouseClick(run_->find("startUpPage/swapButton"), Qt::LeftButton);
+        QVERIFY(fs::exists(settings));
+        TempDrive::put(settings, "");
+        QTest::mouseClick(run_->find("startUpPage/swapButton"), Qt::LeftButton);
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(modal.boxes().at(0).text,
+                 QString("No bitmap can be chosen: Quenlark opens the file dialog in the folder "
+                         "that C:\\WINDOWS\\quenlark.ini remembers, and no folder can be read "
+                         "from that file."));
+        QCOMPARE(status(), QString("Swap action has been aborted."));
+    }
+
     void restoreAllRestoresEverySlot() {
         ModalAnswerer modal;
         modal.answerEvery(QMessageBox::Ok);
