@@ -153,7 +153,12 @@ std::vector<InstallationSwitcher::Recent> Installations::readRecent() const {
 
 void Installations::rememberAsLatest(const InstallationSource& source, const std::string& name) {
     std::vector<Recent> recent{{source, name, false}};
-    for (Recent& entry : readRecent()) {
+    std::vector<Recent> before = readRecent();
+    // Most starts open the one used last: the file stays as it is, spared a
+    // write and its flush to the disk.
+    if (!before.empty() && before.front().source == source && before.front().name == name)
+        return;
+    for (Recent& entry : before) {
         if (!(entry.source == source) && static_cast<int>(recent.size()) < kRecentCount)
             recent.push_back(std::move(entry));
     }
