@@ -49,6 +49,10 @@ std::string CurrentInstallation::lastFailure() const {
     return current_.files->lastFailure();
 }
 
+std::optional<std::string> CurrentInstallation::whyCannotChange(const std::string& path) {
+    return current_.files->whyCannotChange(path);
+}
+
 std::optional<std::filesystem::path> CurrentInstallation::hostPath(
     const std::string& windowsPath) const {
     if (windowsPath.empty())

@@ -34,6 +34,7 @@ class CurrentInstallation : public FileSystem, public WindowsDirectory, public H
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
     std::string lastFailure() const override;
+    std::optional<std::string> whyCannotChange(const std::string& path) override;
 
     std::optional<std::string> query() override;
 

@@ -49,10 +49,22 @@ class FileSystem {
     // Fails, changing nothing, when the folder does not exist.
     virtual bool setCurrentDirectory(const std::string& path) = 0;
 
-    // Why the last operation failed, as a sentence for the user, where the
-    // file system knows more than its result tells (a disk image that an
-    // emulator holds, or that is read-only); empty where it does not.
+    // Why the last operation failed, as a sentence for the user that names
+    // the file and the reason (permission denied, a read-only file system, no
+    // space, a disk image that an emulator holds); empty where the file
+    // system knows no more than its result tells.
     virtual std::string lastFailure() const { return {}; }
+
+    // Why the file at `path` cannot be created, replaced or deleted whatever
+    // is tried, as a sentence for the user: a folder this user may not write,
+    // a read-only file system or disk image, a link that leads off its drive.
+    // Nothing when a change may work (it can still fail: a full disk). Asked
+    // before a change begins, so that nothing is copied for one that cannot
+    // be made.
+    virtual std::optional<std::string> whyCannotChange(const std::string& path) {
+        (void)path;
+        return std::nullopt;
+    }
 };
 
 }  // namespace quenlark

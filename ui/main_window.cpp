@@ -29,6 +29,7 @@ namespace quenlark {
 namespace {
 
 constexpr QSize kClientArea(fromTwips(8115), fromTwips(5295));
+const std::vector<Slot> kAllSlots{Slot::StartUp, Slot::Wait, Slot::ShutDown};
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
     auto* label = new QLabel(text, parent);
@@ -148,15 +149,20 @@ void MainWindow::buildClientArea() {
 void MainWindow::wireSlotPage(Slot slot) {
     SlotPage& p = page(slot);
     connect(p.swapButton(), &QPushButton::clicked, this, [this, slot] {
-        runStoreCommand([this, slot] {
-            if (canChooseNewLogo())
-                store_->onSwap(slot);
-        });
+        runStoreCommand(
+            [this, slot] {
+                if (canChooseNewLogo())
+                    store_->onSwap(slot);
+            },
+            {slot}, SlotFiles::InstalledAndBackup);
     });
-    connect(p.restoreButton(), &QPushButton::clicked, this,
-            [this, slot] { runStoreCommand([this, slot] { store_->onRestore(slot); }); });
-    connect(p.backupButton(), &QPushButton::clicked, this,
-            [this, slot] { runStoreCommand([this, slot] { store_->onBackUp(slot); }); });
+    connect(p.restoreButton(), &QPushButton::clicked, this, [this, slot] {
+        runStoreCommand([this, slot] { store_->onRestore(slot); }, {slot},
+                        SlotFiles::InstalledAndBackup);
+    });
+    connect(p.backupButton(), &QPushButton::clicked, this, [this, slot] {
+        runStoreCommand([this, slot] { store_->onBackUp(slot); }, {slot}, SlotFiles::Backup);
+    });
     for (QRadioButton* choice : {p.currentChoice(), p.backupChoice()})
         connect(choice, &QRadioButton::clicked, this, [this, slot] { previewChoiceClicked(slot); });
     connect(p.thumbnail(), &Thumbnail::clicked, this, [this, slot] { thumbnailClicked(slot); });
@@ -194,16 +200,24 @@ void MainWindow::buildMenu() {
         {"options",
          "&Options",
          {{"backUpAll", "&Backup All", Qt::CTRL | Qt::Key_B,
-           [this] { runStoreCommand([this] { store_->backUpAll(); }); }},
+           [this] {
+               runStoreCommand([this] { store_->backUpAll(); }, kAllSlots, SlotFiles::Backup);
+           }},
           {"restoreAll", "&Restore All", Qt::CTRL | Qt::Key_R,
-           [this] { runStoreCommand([this] { store_->restoreAll(); }); }},
+           [this] {
+               runStoreCommand([this] { store_->restoreAll(); }, kAllSlots,
+                               SlotFiles::InstalledAndBackup);
+           }},
           {"optionsSeparator", nullptr, {}, {}},
           {"quit", "&Quit", Qt::CTRL | Qt::Key_Q, [this] { quit(); }}}},
         {"drive", "&Drive", {}},
         {"special",
          "&Special",
          {{"restoreOriginals", "Restore &Originals", Qt::CTRL | Qt::Key_O,
-           [this] { runStoreCommand([this] { store_->restoreOriginals(); }); }}}},
+           [this] {
+               runStoreCommand([this] { store_->restoreOriginals(); }, kAllSlots,
+                               SlotFiles::InstalledAndBackup);
+           }}}},
         {"tools",
          "&Tools",
          {{"makeLogo", "Make &Logo From Picture...", {}, [this] { makeLogoFromPicture(); }},

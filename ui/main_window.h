@@ -96,11 +96,17 @@ class MainWindow : public QMainWindow, public UserInteraction {
     void findInstallations();
     void setInstallationControlsEnabled(bool enabled);
     void wireSlotPage(Slot slot);
+    // Which of a slot's files a command may change.
+    enum class SlotFiles { Backup, InstalledAndBackup };
     // Runs a command of the logo store, unless the installation has changed
     // outside since the thumbnails were loaded: then they are brought up to
     // date first and a box says so, so that nothing but what the user sees
-    // is copied.
-    void runStoreCommand(const std::function<void()>& command);
+    // is copied. The command changes `files` of `changedSlots`, and no other.
+    void runStoreCommand(const std::function<void()>& command,
+                         const std::vector<Slot>& changedSlots, SlotFiles files);
+    // Why retrying a failed copy of the running command cannot help: one of
+    // the files it changes cannot be changed whatever is tried.
+    std::optional<std::string> whyRetryCannotHelp();
     // Whether a logo can be chosen for Swap: the store shows its file dialog
     // only where the settings file remembers a folder. A box says why not.
     bool canChooseNewLogo();
@@ -146,6 +152,7 @@ class MainWindow : public QMainWindow, public UserInteraction {
     OutsideChanges* outside_ = nullptr;
     // A store command is running: its own changes are not refreshed midway.
     bool busy_ = false;
+    std::vector<std::string> changing_;  // by the running command
     bool refreshWhenDone_ = false;
     // Windows of their own, created on first use; they outlive a Quit.
     QPointer<LogoViewer> viewer_;

@@ -21,10 +21,28 @@
 namespace quenlark {
 
 // A copy that failed may have a reason the box's text cannot know: a disk
-// image that an emulator holds, or that is read-only. It goes under the text.
+// image that an emulator holds, a folder the user may not write. It goes
+// under the text. Where the file cannot be changed whatever is tried (a
+// read-only disk image, no FUSE), Retry would only fail again: the box has
+// OK alone, and the copy is given up as after Cancel.
 Answer MainWindow::showMessage(const std::string& text, MessageStyle style) {
-    return showMessageBox(this, text, style,
-                          style == MessageStyle::RetryCancel ? platform_.files.lastFailure() : "");
+    if (style != MessageStyle::RetryCancel)
+        return showMessageBox(this, text, style);
+    const std::string failure = platform_.files.lastFailure();
+    const auto hopeless = whyRetryCannotHelp();
+    if (!hopeless)
+        return showMessageBox(this, text, style, failure);
+    showMessageBox(this, text, MessageStyle::OkCritical,
+                   failure.empty() || failure == *hopeless ? *hopeless : failure + " " + *hopeless);
+    return Answer::Cancel;
+}
+
+std::optional<std::string> MainWindow::whyRetryCannotHelp() {
+    for (const std::string& file : changing_) {
+        if (auto why = platform_.files.whyCannotChange(file))
+            return why;
+    }
+    return std::nullopt;
 }
 
 // A text too long for the line at the layout's size is set smaller rather

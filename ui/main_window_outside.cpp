@@ -92,11 +92,19 @@ bool MainWindow::showsInstallationAsItIs() {
     return false;
 }
 
-void MainWindow::runStoreCommand(const std::function<void()>& command) {
+void MainWindow::runStoreCommand(const std::function<void()>& command,
+                                 const std::vector<Slot>& changedSlots, SlotFiles files) {
     if (busy_ || !showsInstallationAsItIs())
         return;
     busy_ = true;
+    changing_.clear();
+    for (Slot slot : changedSlots) {
+        changing_.push_back(store_->paths().backupOf(slot));
+        if (files == SlotFiles::InstalledAndBackup)
+            changing_.push_back(store_->paths().installedOf(slot));
+    }
     command();
+    changing_.clear();
     busy_ = false;
     if (std::exchange(refreshWhenDone_, false))
         refreshFromOutside();

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "about_box.h"
+#include "faulty_file_system.h"
 #include "find_installations_dialog.h"
 #include "image_maker.h"
 #include "logo_viewer.h"
@@ -459,6 +460,34 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
                          "that C:\\WINDOWS\\quenlark.ini remembers, and no folder can be read "
                          "from that file."));
         QCOMPARE(status(), QString("Swap action has been aborted."));
+    }
+
+    // A copy into a file that cannot be changed whatever is tried gets OK
+    // alone and the reason, never a Retry that could only fail again.
+    void noRetryForACopyThatCannotBeMade() {
+        struct Unchangeable : FaultyFileSystem {
+            using FaultyFileSystem::FaultyFileSystem;
+            std::optional<std::string> whyCannotChange(const std::string& path) override {
+                if (path.find("backup") == std::string::npos)
+                    return std::nullopt;
+                return "The folder C:\\TOOLS\\backup may not be written.";
+            }
+        };
+        Unchangeable files(run_->files);
+        files.failOn(FileOp::CopyDestination, "backup");
+        Platform platform{files, run_->files, run_->files.drives(), run_->programs, run_->registry,
+                          "", nullptr};
+        MainWindow window(platform);
+        QVERIFY(window.startUp());
+        ModalAnswerer modal;
+        modal.answerEvery(QMessageBox::Ok);
+        window.findChild<QWidget*>("waitPage")->findChild<QPushButton*>("backupButton")->click();
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        QCOMPARE(modal.boxes().size(), std::size_t(1));
+        const SeenBox& box = modal.boxes().front();
+        QCOMPARE(box.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+        QVERIFY((box.text + box.details).contains("C:\\TOOLS\\backup may not be written."));
+        QCOMPARE(hostRead("C:\\TOOLS\\backup\\logow.qnk"), std::string("<missing>"));
     }
 
     void restoreAllRestoresEverySlot() {
