@@ -18,6 +18,7 @@
 #include "about_box.h"
 #include "faulty_file_system.h"
 #include "find_installations_dialog.h"
+#include "image_guard.h"
 #include "image_maker.h"
 #include "logo_viewer.h"
 #include "modal_answerer.h"
@@ -442,6 +443,46 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
         QCOMPARE(topLeftColour(run_->thumbnail("waitPage/thumbnail")), kNewColour);
     }
 
+    // Swap on a disk image that another program held when it was opened:
+    // the file dialog, or a box that says why there is none, never nothing.
+    void swapOnAHeldImageIsNeverSilent() {
+        ImageMaker maker(drive_->root().parent_path() / "images");
+        ImageRecipe recipe;
+        recipe.files["WINDOWS/WIN.COM"] = "MZ";
+        const MadeImage image = maker.makeRaw("w98.img", recipe);
+        QProcess holder;  // as an emulator would, it keeps the image open
+        holder.setStandardInputFile(QString::fromStdString(image.file.string()));
+        holder.start("sleep", {"60"});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(whyImageIsInUse(image.file, {}).has_value());
+        {
+            ModalAnswerer warnings;
+            warnings.answerEvery(QMessageBox::Ok);
+            QVERIFY(run_->form.openDiskImage(QString::fromStdString(image.file.string())));
+        }
+        const bool settingsOnImage = run_->form.store().paths().settingsPath.starts_with("C:");
+        QString seen;
+        ModalAnswerer modal;
+        modal.then([&](QWidget& shown) {
+            if (auto* box = qobject_cast<QMessageBox*>(&shown)) {
+                seen = box->text() + " " + box->informativeText();
+                box->accept();
+            } else {
+                seen = "dialog";
+                static_cast<QDialog&>(shown).reject();
+            }
+        });
+        QTest::mouseClick(run_->find("startUpPage/swapButton"), Qt::LeftButton);
+        QVERIFY2(modal.done(), qPrintable(modal.unexpected().join(" | ")));
+        if (settingsOnImage)
+            QVERIFY2(seen.contains("is missing and cannot be made.") && seen.contains("open"),
+                     qPrintable(seen));
+        else
+            QCOMPARE(seen, QString("dialog"));
+        holder.kill();
+        holder.waitForFinished();
+    }
+
     // Swap without a folder to open the file dialog in: a settings file that
     // is missing is made, one that holds no folder is said in a box.
     void swapWithoutRememberedFolderSaysWhy() {
@@ -476,7 +517,7 @@ class MainWindowWiringTest : public QObject, public WindowOnDrive {
         Unchangeable files(run_->files);
         files.failOn(FileOp::CopyDestination, "backup");
         Platform platform{files, run_->files, run_->files.drives(), run_->programs, run_->registry,
-                          "", nullptr};
+                          "",    nullptr};
         MainWindow window(platform);
         QVERIFY(window.startUp());
         ModalAnswerer modal;
