@@ -23,10 +23,14 @@ OpenInstallation noInstallation() {
     return none;
 }
 
+// A tool's message may lack its full stop; the next sentence must not run on.
 std::string joined(const std::vector<std::string>& sentences) {
     std::string text;
-    for (const std::string& sentence : sentences)
-        text += (text.empty() ? "" : " ") + sentence;
+    for (const std::string& sentence : sentences) {
+        if (!text.empty())
+            text += text.back() == '.' || text.back() == '?' || text.back() == '!' ? " " : ". ";
+        text += sentence;
+    }
     return text;
 }
 

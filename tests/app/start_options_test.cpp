@@ -91,8 +91,8 @@ StartSeen startProgram(const QStringList& arguments) {
 int reportStart(const QStringList& arguments) {
     const StartSeen seen = startProgram(arguments);
     for (const SeenBox& box : seen.boxes)
-        std::printf("box\t%d\t%d\t%s\n", box.overShownWindow, int(box.buttons.size()),
-                    qPrintable(box.text));
+        std::printf("box\t%d\t%d\t%s\n", box.overShownWindow && box.readAsAlert,
+                    int(box.buttons.size()), qPrintable(box.text));
     std::printf("status\t%d\t%s\n", seen.statusRead, qPrintable(seen.status));
     std::printf("window\t%d\t%d\n", seen.slotsUsable, seen.driveMenu);
     return 0;
@@ -277,7 +277,7 @@ class StartOptionsTest : public QObject {
             const SeenBox& box = seen.boxes.front();
             QVERIFY2(box.text.contains(c.problem) && box.text.endsWith(c.instead),
                      qPrintable(box.text));
-            QVERIFY(box.overShownWindow);
+            QVERIFY(box.overShownWindow && box.readAsAlert);
             QCOMPARE(box.icon, QMessageBox::Warning);
             const fs::path opened =
                 c.instead.contains("used last") ? home_->root() / "w98" : demoRoot();
@@ -302,7 +302,7 @@ class StartOptionsTest : public QObject {
             box.text.endsWith("Quenlark manages no installation now: open a Windows folder "
                               "or a disk image from the Drive menu."));
         QCOMPARE(box.icon, QMessageBox::Critical);
-        QVERIFY(box.overShownWindow);
+        QVERIFY(box.overShownWindow && box.readAsAlert);
         QCOMPARE(seen.status, box.text);
         QVERIFY(seen.statusRead);
         QVERIFY(!seen.slotsUsable);

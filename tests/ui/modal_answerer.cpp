@@ -1,6 +1,7 @@
 #include "modal_answerer.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -32,6 +33,9 @@ SeenBox describe(QMessageBox& box) {
                        !box.windowFlags().testFlag(Qt::CustomizeWindowHint);
     seen.modality = box.windowModality();
     seen.overShownWindow = box.parentWidget() && box.parentWidget()->window()->isVisible();
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&box);
+    seen.readAsAlert = face && face->role() == QAccessible::AlertMessage &&
+                       face->text(QAccessible::Value) == box.text();
     return seen;
 }
 

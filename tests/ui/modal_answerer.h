@@ -21,6 +21,7 @@ struct SeenBox {
     bool closeButton = true;  // the window offers a close button
     Qt::WindowModality modality = Qt::NonModal;
     bool overShownWindow = false;  // its parent window is on the screen
+    bool readAsAlert = false;      // a screen reader gets an alert with the text
 };
 
 SeenBox describe(QMessageBox& box);
