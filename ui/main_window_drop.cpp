@@ -49,7 +49,8 @@ void MainWindow::fileDroppedOnSlot(Slot slot, const DroppedFile& dropped) {
     const std::string windowsPath =
         platform_.drives.toWindows(QFile::encodeName(dropped.path).toStdString());
     if (isInstallableLogo(windowsPath)) {
-        store_->swapInFile(slot, windowsPath, true);
+        runStoreCommand([&] { store_->swapInFile(slot, windowsPath, true); }, {slot},
+                        SlotFiles::InstalledAndBackup);
         return;
     }
     // Read here, so that a file that is no picture opens no converter.
@@ -91,8 +92,9 @@ void MainWindow::installMadeLogo(Slot slot) {
         showMessageBox(this, written.error() + kNothingChanged, MessageStyle::OkExclamation);
         return;
     }
-    store_->swapInFile(slot, platform_.drives.toWindows(QFile::encodeName(file).toStdString()),
-                       false);
+    const std::string made = platform_.drives.toWindows(QFile::encodeName(file).toStdString());
+    runStoreCommand([&] { store_->swapInFile(slot, made, false); }, {slot},
+                    SlotFiles::InstalledAndBackup);
 }
 
 }  // namespace quenlark

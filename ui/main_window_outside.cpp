@@ -94,6 +94,13 @@ bool MainWindow::showsInstallationAsItIs() {
 
 void MainWindow::runStoreCommand(const std::function<void()>& command,
                                  const std::vector<Slot>& changedSlots, SlotFiles files) {
+    if (!hasInstallation_) {  // only the converter's Install gets here then
+        showMessageBox(this,
+                       "Quenlark manages no installation now: open a Windows folder or a disk "
+                       "image from the Drive menu first.",
+                       MessageStyle::OkExclamation);
+        return;
+    }
     if (busy_ || !showsInstallationAsItIs())
         return;
     busy_ = true;
