@@ -112,6 +112,7 @@ void addMenus(QMainWindow& window) {
         {"&Drive",
          {{"Open &Windows Folder...", {}},
           {"Open Disk &Image...", {}},
+          {"&Find Installations...", {}},
           {nullptr, {}},
           {"&1 drive_c", {}},
           {nullptr, {}},
