@@ -1,5 +1,6 @@
 #include "installations.h"
 
+#include <sys/stat.h>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include "data_folder.h"
 #include "demo_drive.h"
 #include "image_installation.h"
+#include "regular_file.h"
 
 namespace quenlark {
 
@@ -23,6 +25,28 @@ fs::path canonicalPath(const fs::path& path) {
     const fs::path absolute = fs::absolute(path, ec);
     const fs::path resolved = fs::weakly_canonical(ec ? path : absolute, ec);
     return ec ? path.lexically_normal() : resolved;
+}
+
+fs::path absolutePath(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return (ec ? path : absolute).lexically_normal();
+}
+
+// A disk image must be a regular file and a Windows folder a folder, or
+// nothing reads them: a FIFO recorded as the image used last would keep the
+// program waiting for ever.
+std::optional<std::string> whyNotOpenable(const InstallationSource& source) {
+    struct stat info {};
+    if (::stat(source.path.c_str(), &info) != 0)
+        return std::nullopt;  // gone: each kind says so in its own words
+    const bool image = source.kind == InstallationSource::Kind::DiskImage;
+    if (image ? S_ISREG(info.st_mode) : S_ISDIR(info.st_mode))
+        return std::nullopt;
+    const std::string kind = notRegularKind(info.st_mode).value_or("a file");
+    return std::string(image ? "The disk image " : "The Windows folder ") + source.path.string() +
+           " is " + kind + ", not " + (image ? "a regular file" : "a folder") +
+           ", so Quenlark does not open it.";
 }
 
 }  // namespace
@@ -48,11 +72,14 @@ std::variant<OpenInstallation, std::string> Installations::open(
     const InstallationSource& wanted, const std::optional<fs::path>& startupFolder,
     Remember remember, const std::string& name) {
     InstallationSource source = wanted;
-    source.path = canonicalPath(wanted.path);
+    const bool image = source.kind == InstallationSource::Kind::DiskImage;
+    // A folder's drive is where the user named it, links and all.
+    source.path = image ? canonicalPath(wanted.path) : absolutePath(wanted.path);
+    if (auto refusal = whyNotOpenable(source))
+        return *refusal;
     std::string error;
-    auto opened = source.kind == InstallationSource::Kind::Folder
-                      ? openFolderInstallation(source, error)
-                      : openImageInstallation(source, imageWorkFolder(source.path), error);
+    auto opened = image ? openImageInstallation(source, imageWorkFolder(source.path), error)
+                        : openFolderInstallation(source, error);
     if (!opened)
         return error;
     if (!name.empty())
@@ -68,6 +95,15 @@ std::variant<OpenInstallation, std::string> Installations::open(
     if (remember == Remember::Yes)
         rememberAsLatest(opened->source, opened->name);
     return std::move(*opened);
+}
+
+std::optional<std::string> Installations::settingsFileProblem() const {
+    const fs::path file = folders_.settingsFile.toStdString();
+    if (const auto why = whyNotRegular(file))
+        return *why +
+               " Quenlark keeps the installations used lately only in a regular file, "
+               "so it does not read or write that one.";
+    return std::nullopt;
 }
 
 std::optional<InstallationSource> Installations::lastUsed() const {
@@ -129,8 +165,10 @@ std::optional<fs::path> Installations::imageFile() {
 }
 
 std::vector<InstallationSwitcher::Recent> Installations::readRecent() const {
-    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
     std::vector<Recent> recent;
+    if (settingsFileProblem())
+        return recent;
+    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
     const int count = settings.beginReadArray(kRecentKey);
     for (int i = 0; i < count && static_cast<int>(recent.size()) < kRecentCount; ++i) {
         settings.setArrayIndex(i);
@@ -152,6 +190,8 @@ std::vector<InstallationSwitcher::Recent> Installations::readRecent() const {
 }
 
 void Installations::rememberAsLatest(const InstallationSource& source, const std::string& name) {
+    if (settingsFileProblem())
+        return;
     std::vector<Recent> recent{{source, name, false}};
     std::vector<Recent> before = readRecent();
     // Most starts open the one used last: the file stays as it is, spared a

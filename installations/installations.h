@@ -53,6 +53,10 @@ class Installations : public InstallationSwitcher {
 
     // The installation used last, if any.
     std::optional<InstallationSource> lastUsed() const;
+    // Why the list of installations used lately cannot be read or kept
+    // (its file is a FIFO, a device or a folder); nothing when it can. The
+    // list is then empty and nothing is remembered.
+    std::optional<std::string> settingsFileProblem() const;
 
     // The installation managed now, behind references that stay valid when
     // the window switches: `installation` becomes it.

@@ -5,8 +5,9 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
-#include <string>
 #include <vector>
+
+#include "regular_file.h"
 
 namespace quenlark {
 
@@ -16,40 +17,33 @@ namespace {
 
 RenameFunction renameFunction = &::rename;
 
-// Closes a descriptor on every way out.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-
-  private:
-    int fd_;
-};
-
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
             return false;
+        }
         data += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
 }
 
+mode_t defaultMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 // A temporary file beside `destination` that is removed unless committed.
+// Each failure leaves its sentence in failure().
 class TemporaryFile {
   public:
-    explicit TemporaryFile(const fs::path& destination) {
+    explicit TemporaryFile(const fs::path& destination) : destination_(destination) {
         fs::path folder = destination.parent_path();
         if (folder.empty())
             folder = ".";
@@ -57,10 +51,12 @@ class TemporaryFile {
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-        if (fd >= 0) {
-            fd_ = fd;
-            path_ = buffer.data();
+        if (fd < 0) {
+            failure_ = hostFailure("folder", folder, "written", errno);
+            return;
         }
+        fd_ = fd;
+        path_ = buffer.data();
     }
     ~TemporaryFile() {
         if (fd_ >= 0)
@@ -72,32 +68,52 @@ class TemporaryFile {
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     bool valid() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    const std::string& failure() const { return failure_; }
 
-    // Flushes, closes and renames the file over `destination`.
-    bool commit(const fs::path& destination, mode_t mode) {
+    bool write(const char* data, std::size_t size) {
+        return writeAll(fd_, data, size) || fail("written");
+    }
+
+    // Flushes, closes and renames the file over the destination, giving it
+    // the permissions and owner of the regular file it replaces.
+    bool commit() {
+        struct stat replaced {};
+        mode_t mode = defaultMode();
+        if (::lstat(destination_.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) {
+            mode = replaced.st_mode & 0777;
+            // Another owner only root may give; the group any member may.
+            if (::fchown(fd_, replaced.st_uid, replaced.st_gid) != 0)
+                (void)!::fchown(fd_, static_cast<uid_t>(-1), replaced.st_gid);
+        }
         if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0)
-            return false;
+            return fail("written");
         int fd = fd_;
         fd_ = -1;
         if (::close(fd) != 0)
-            return false;
-        if (renameFunction(path_.c_str(), destination.c_str()) != 0)
-            return false;
+            return fail("written");
+        if (renameFunction(path_.c_str(), destination_.c_str()) != 0)
+            return fail("replaced");
         committed_ = true;
         return true;
     }
 
   private:
+    bool fail(const std::string& action) {
+        failure_ = hostFailure("file", destination_, action, errno);
+        return false;
+    }
+
+    fs::path destination_;
     int fd_ = -1;
     std::string path_;
+    std::string failure_;
     bool committed_ = false;
 };
 
-mode_t defaultMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+bool failWith(std::string* failure, const std::string& sentence) {
+    if (failure)
+        *failure = sentence;
+    return false;
 }
 
 }  // namespace
@@ -108,39 +124,36 @@ RenameFunction replaceRenameFunction(RenameFunction rename) {
     return previous;
 }
 
-bool copyFileAtomically(const fs::path& source, const fs::path& destination) {
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+bool copyFileAtomically(const fs::path& source, const fs::path& destination, std::string* failure) {
+    ReadableFile in(source);
     if (!in.valid())
-        return false;
-    struct stat info {};
-    if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-
+        return failWith(failure, in.failure());
     TemporaryFile out(destination);
     if (!out.valid())
-        return false;
+        return failWith(failure, out.failure());
     std::vector<char> buffer(64 * 1024);
     for (;;) {
-        ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+        ssize_t n = ::read(in.fd(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return false;
+            return failWith(failure, hostFailure("file", source, "read", errno));
         if (n == 0)
             break;
-        if (!writeAll(out.fd(), buffer.data(), static_cast<std::size_t>(n)))
-            return false;
+        if (!out.write(buffer.data(), static_cast<std::size_t>(n)))
+            return failWith(failure, out.failure());
     }
-    return out.commit(destination, info.st_mode & 07777);
+    return out.commit() || failWith(failure, out.failure());
 }
 
-bool writeFileAtomically(const fs::path& destination, std::string_view content) {
+bool writeFileAtomically(const fs::path& destination, std::string_view content,
+                         std::string* failure) {
     TemporaryFile out(destination);
     if (!out.valid())
-        return false;
-    if (!writeAll(out.fd(), content.data(), content.size()))
-        return false;
-    return out.commit(destination, defaultMode());
+        return failWith(failure, out.failure());
+    if (!out.write(content.data(), content.size()) || !out.commit())
+        return failWith(failure, out.failure());
+    return true;
 }
 
 }  // namespace quenlark

@@ -10,6 +10,11 @@ namespace quenlark {
 
 // The file system on the host, reached through a drive map. The current
 // directory is kept here, not by chdir, so the process's own stays put.
+//
+// Only regular files are read (a FIFO or a device is refused without waiting
+// for it), and nothing is written outside the host folder of a drive: a link
+// inside a drive's folder that leads elsewhere is read through, never
+// written through. Z: is the host's root, so anything may be written there.
 class HostFileSystem : public FileSystem, public HostPaths {
   public:
     // Starts in `currentDirectory`, by default the process's working directory
@@ -32,10 +37,20 @@ class HostFileSystem : public FileSystem, public HostPaths {
     std::optional<std::string> readFile(const std::string& path, std::uint64_t maxBytes) override;
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
+    // Names the host file or folder and the system's reason.
+    std::string lastFailure() const override { return lastFailure_; }
+    std::optional<std::string> whyCannotChange(const std::string& path) override;
 
   private:
+    bool fail(std::string sentence);
+    // The host file a change may be made to; nothing, with the failure set,
+    // when the path names none or leads off its drive.
+    std::optional<std::filesystem::path> changeable(const std::string& windowsPath);
+    std::optional<std::string> leadsOffItsDrive(const std::string& windowsPath) const;
+
     DriveMap drives_;
     std::string currentDirectory_;
+    std::string lastFailure_;
 };
 
 }  // namespace quenlark

@@ -46,8 +46,14 @@ std::uint32_t stableHash(const std::string& text) {
 
 std::optional<OpenInstallation> openFolderInstallation(const InstallationSource& source,
                                                        std::string& error) {
+    // The drive is the folder above the Windows folder as the user named
+    // it: a link on the way (a WINDOWS folder that leads elsewhere) must not
+    // move the drive, and so what may be written, to wherever it leads.
     std::error_code ec;
-    const fs::path windowsFolder = fs::weakly_canonical(fs::absolute(source.path, ec), ec);
+    const fs::path asGiven = fs::absolute(source.path, ec).lexically_normal();
+    const fs::path windowsFolder =
+        !asGiven.has_filename() && asGiven != asGiven.root_path() ? asGiven.parent_path() : asGiven;
+    const fs::path canonical = fs::weakly_canonical(windowsFolder, ec);
     if (ec || !isFolder(windowsFolder)) {
         error = "The Windows folder " + source.path.string() +
                 " is not there any more. Is its disk unplugged or its image unmounted?";
@@ -61,10 +67,16 @@ std::optional<OpenInstallation> openFolderInstallation(const InstallationSource&
     open.files = std::make_unique<HostFileSystem>(open.drives);
     open.windowsDirectory = std::make_unique<HostWindowsDirectory>(open.drives, windowsFolder);
     open.notice = host.notice();
-    open.identity = "folder:" + windowsFolder.string();
     const fs::path root = host.driveRoot();
     open.name = root.has_filename() ? root.filename().string() : std::string("root");
-    open.folderName = startupFolderName(open.name, open.identity);
+    // The identity and the start-up folder's name come from the folder as it
+    // resolves, as they always have, so that the backups and originals made
+    // before are found again however the folder is reached.
+    open.identity = "folder:" + canonical.string();
+    const fs::path canonicalRoot = canonical.parent_path();
+    open.folderName = startupFolderName(
+        canonicalRoot.has_filename() ? canonicalRoot.filename().string() : std::string("root"),
+        open.identity);
     return open;
 }
 

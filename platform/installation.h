@@ -31,7 +31,8 @@ struct InstallationSource {
 // (every other host folder under Z:), its Windows directory, and how it is
 // told apart and named.
 struct OpenInstallation {
-    // Where it lives, its path made canonical.
+    // Where it lives: a folder's path made absolute as given, an image's
+    // made canonical.
     InstallationSource source;
     // Images only: the image the file system reads and changes. First, so
     // that it outlives the file system.
@@ -54,8 +55,9 @@ struct OpenInstallation {
 };
 
 // Opens the installation whose Windows folder is `source.path`. The folder
-// must exist; nothing is written. Its identity is the folder's canonical
-// path, so a link to it or another spelling is the same installation.
+// must exist; nothing is written. Its drive is the folder above it as given,
+// links and all. Its identity is the folder's canonical path, so a link to
+// it or another spelling is the same installation.
 std::optional<OpenInstallation> openFolderInstallation(const InstallationSource& source,
                                                        std::string& error);
 

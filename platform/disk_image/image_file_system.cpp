@@ -134,7 +134,7 @@ std::optional<std::string> ImageFileSystem::readAnyFile(const WindowsPath& path,
         return readImageFile(path.names, maxBytes);
     auto content = host_.readFile(path.text(), maxBytes);
     if (!content)
-        fail("The file " + path.text() + " cannot be read.");
+        failOnHost("The file " + path.text() + " cannot be read.");
     return content;
 }
 
@@ -202,9 +202,15 @@ bool ImageFileSystem::writeImageFile(const FatPath& path, const std::string& con
 bool ImageFileSystem::writeHostFile(const WindowsPath& path, const std::string& content) {
     const auto host = host_.hostPath(path.text());
     std::error_code ec;
-    if (!host || fs::is_directory(*host, ec) || !writeFileAtomically(*host, content))
-        return fail("The file " + path.text() + " cannot be written.");
+    std::string why;
+    if (!host || fs::is_directory(*host, ec) || !writeFileAtomically(*host, content, &why))
+        return fail(why.empty() ? "The file " + path.text() + " cannot be written." : why);
     return true;
+}
+
+bool ImageFileSystem::failOnHost(const std::string& otherwise) {
+    const std::string why = host_.lastFailure();
+    return fail(why.empty() ? otherwise : why);
 }
 
 bool ImageFileSystem::copyFile(const std::string& from, const std::string& to) {
@@ -215,7 +221,7 @@ bool ImageFileSystem::copyFile(const std::string& from, const std::string& to) {
         return false;
     if (!onImage(*source) && !onImage(*destination))
         return host_.copyFile(source->text(), destination->text()) ||
-               fail("The file " + from + " cannot be copied to " + to + ".");
+               failOnHost("The file " + from + " cannot be copied to " + to + ".");
     const auto length =
         onImage(*source) ? std::optional<std::uint64_t>() : host_.fileLength(source->text());
     if (length && *length > kLargestCopy)
@@ -348,6 +354,15 @@ std::optional<std::string> ImageFileSystem::readFile(const std::string& path,
     if (!parsed)
         return std::nullopt;
     return readAnyFile(*parsed, maxBytes);
+}
+
+std::optional<std::string> ImageFileSystem::whyCannotChange(const std::string& path) {
+    const auto parsed = parseWindowsPath(path, currentDirectory_);
+    if (!parsed)
+        return std::nullopt;
+    if (onImage(*parsed))
+        return image_.whyReadOnly();
+    return host_.whyCannotChange(parsed->text());
 }
 
 std::string ImageFileSystem::currentDirectory() {

@@ -22,6 +22,8 @@ class ImageFileSystem : public FileSystem {
 
     // Why the last operation that failed did, as a sentence for the user.
     std::string lastFailure() const override { return lastFailure_; }
+    // On the image: why the image takes no change (DiskImage::whyReadOnly).
+    std::optional<std::string> whyCannotChange(const std::string& path) override;
 
     bool copyFile(const std::string& from, const std::string& to) override;
     bool fileExists(const std::string& path) override;
@@ -54,6 +56,8 @@ class ImageFileSystem : public FileSystem {
     bool writeImageFile(const FatPath& path, const std::string& content);
     bool writeHostFile(const WindowsPath& path, const std::string& content);
     bool fail(std::string sentence);
+    // The host file system's reason for its last failure, else `otherwise`.
+    bool failOnHost(const std::string& otherwise);
 
     DiskImage& image_;
     HostFileSystem host_;

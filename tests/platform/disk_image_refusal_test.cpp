@@ -115,6 +115,9 @@ TEST_F(ImageChangeRefusal, ReadOnlyFile) {
     files = std::make_unique<ImageFileSystem>(*disk, DriveMap(), onHost(drive.tools()));
     EXPECT_FALSE(disk->changesPossible());
     EXPECT_TRUE(mentions(disk->whyReadOnly().value_or(""), "read-only"));
+    // Known before any change is tried; the host's folders are still open.
+    EXPECT_EQ(files->whyCannotChange("C:\\WINDOWS\\LOGOW.SYS"), disk->whyReadOnly());
+    EXPECT_EQ(files->whyCannotChange("new.bmp"), std::nullopt);
     expectRefused("is read-only");
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
 
 #include "ordinary_user.h"
@@ -25,6 +27,15 @@ class HostFileSystemTest : public ::testing::Test {
             names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
+    }
+
+    static bool says(const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    }
+    static struct stat statOf(const fs::path& file) {
+        struct stat info {};
+        ::lstat(file.c_str(), &info);
+        return info;
     }
 
     TempDrive drive;
@@ -82,13 +93,25 @@ TEST_F(HostFileSystemTest, FailedCopiesLeaveTheDestinationAlone) {
     testing::handOver(drive.root(), *user);
     fs::permissions(drive.windows(), fs::perms::owner_read | fs::perms::owner_exec);
     fs::permissions(drive.tools() / "secret.bmp", fs::perms::none);
+    const std::string windows = drive.windows().string();
     const int status = testing::runAsUser(*user, [&] {
+        // Known before anything is copied, and said with the folder and why.
+        const auto why = files.whyCannotChange("C:\\WINDOWS\\logow.sys");
         const bool intoLockedFolder =
             files.copyFile("C:\\TOOLS\\new.bmp", "C:\\WINDOWS\\logow.sys");
+        const std::string intoLockedFailure = files.lastFailure();
         const bool fromUnreadable = files.copyFile("C:\\TOOLS\\secret.bmp", "C:\\TOOLS\\copy.bmp");
-        return (intoLockedFolder ? 1 : 0) | (fromUnreadable ? 2 : 0);
+        const std::string readFailure = files.lastFailure();
+        const std::string locked =
+            "The folder " + windows + " cannot be written: Permission denied.";
+        return (intoLockedFolder ? 1 : 0) | (fromUnreadable ? 2 : 0) | (why != locked ? 4 : 0) |
+               (intoLockedFailure != locked ? 8 : 0) |
+               (!says(readFailure, "secret.bmp cannot be read: Permission denied.") ? 16 : 0) |
+               (files.whyCannotChange("C:\\TOOLS\\new.bmp") ? 32 : 0);
     });
-    EXPECT_EQ(status, 0) << "1: wrote into a folder it may not write; 2: read a file it may not";
+    EXPECT_EQ(status, 0) << "1: wrote into a folder it may not write; 2: read a file it may not; "
+                            "4, 8, 16: did not say which folder or file and why; 32: refused a "
+                            "change it may make";
     EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), logoBytes("old"));
     EXPECT_EQ(entries(drive.windows()), std::vector<std::string>{"LOGOW.SYS"});
     EXPECT_FALSE(fs::exists(drive.tools() / "copy.bmp"));
@@ -113,8 +136,73 @@ TEST_F(HostFileSystemTest, CopyInterruptedHalfWayKeepsTheOldContent) {
 
     EXPECT_FALSE(copied);
     EXPECT_FALSE(written);
+    EXPECT_TRUE(
+        says(files.lastFailure(),
+             "The file " + (drive.windows() / "quenlark.ini").string() + " cannot be written: "))
+        << files.lastFailure();
     EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), logoBytes("old"));
     EXPECT_EQ(entries(drive.windows()), std::vector<std::string>{"LOGOW.SYS"});
+}
+
+// A replaced file keeps its permission bits and its owner, not the source's;
+// a new file gets what any new file of this user gets.
+TEST_F(HostFileSystemTest, ReplacedFileKeepsItsPermissionsAndOwner) {
+    TempDrive::put(drive.tools() / "private.bmp", logoBytes("new"));
+    fs::permissions(drive.tools() / "private.bmp", fs::perms(0600));
+    TempDrive::put(drive.windows() / "LOGOW.SYS", logoBytes("old"));
+    fs::permissions(drive.windows() / "LOGOW.SYS", fs::perms(0640));
+    const auto user = testing::ordinaryUser();
+    const bool root = ::geteuid() == 0 && user;
+    if (root) {
+        ASSERT_EQ(::chown((drive.windows() / "LOGOW.SYS").c_str(), user->uid, user->gid), 0);
+    }
+    ASSERT_TRUE(files.copyFile("C:\\TOOLS\\private.bmp", "C:\\WINDOWS\\logow.sys"));
+    ASSERT_TRUE(files.copyFile("C:\\TOOLS\\private.bmp", "C:\\WINDOWS\\logos.sys"));
+    const struct stat replaced = statOf(drive.windows() / "LOGOW.SYS");
+    EXPECT_EQ(replaced.st_mode & 0777, 0640u);
+    if (root) {
+        EXPECT_EQ(replaced.st_uid, user->uid);
+        EXPECT_EQ(replaced.st_gid, user->gid);
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(statOf(drive.windows() / "logos.sys").st_mode & 0777, 0666u & ~mask);
+}
+
+// A link inside the drive's folder is read through, never written through:
+// nothing outside the folder changes, and the refusal says why.
+TEST_F(HostFileSystemTest, LinksInsideADriveNeverLeadWritesOutOfIt) {
+    TempDrive elsewhere;
+    TempDrive::put(elsewhere.windows() / "LOGOW.SYS", logoBytes("elsewhere"));
+    TempDrive::put(elsewhere.root() / "target.txt", "not a logo");
+    fs::remove_all(drive.windows());
+    fs::create_directory_symlink(elsewhere.windows(), drive.windows());
+    fs::create_symlink(elsewhere.root() / "target.txt", drive.root() / "LOGO.SYS");
+    TempDrive::put(drive.tools() / "new.bmp", logoBytes("new"));
+
+    EXPECT_EQ(files.readFile("C:\\WINDOWS\\logow.sys", 1 << 20), logoBytes("elsewhere"));
+    const std::string path = "C:\\WINDOWS\\logow.sys";
+    EXPECT_FALSE(files.copyFile("C:\\TOOLS\\new.bmp", path));
+    EXPECT_TRUE(
+        says(files.lastFailure(), "C:\\WINDOWS\\logow.sys leads out of the drive's folder " +
+                                      drive.root().string() + " through a link"))
+        << files.lastFailure();
+    EXPECT_EQ(files.whyCannotChange(path), files.lastFailure());
+    EXPECT_FALSE(files.writeLine("C:\\WINDOWS\\quenlark.ini", "LastUsedDir=C:\\"));
+    EXPECT_FALSE(files.createFolder("C:\\WINDOWS\\NEW"));
+    EXPECT_FALSE(files.deleteFile(path));
+    EXPECT_EQ(entries(elsewhere.windows()), std::vector<std::string>{"LOGOW.SYS"});
+    EXPECT_EQ(TempDrive::read(elsewhere.windows() / "LOGOW.SYS"), logoBytes("elsewhere"));
+
+    // A link as the file itself is replaced, not what it leads to.
+    EXPECT_TRUE(files.copyFile("C:\\TOOLS\\new.bmp", "C:\\logo.sys")) << files.lastFailure();
+    EXPECT_TRUE(S_ISREG(statOf(drive.root() / "LOGO.SYS").st_mode));
+    EXPECT_EQ(TempDrive::read(elsewhere.root() / "target.txt"), "not a logo");
+    // Z: is the whole host: writes there go anywhere.
+    EXPECT_TRUE(
+        files.copyFile("C:\\TOOLS\\new.bmp", HostFileSystem(drive.installation().driveMap())
+                                                 .drives()
+                                                 .toWindows(elsewhere.root() / "copy.bmp")));
 }
 
 TEST_F(HostFileSystemTest, TextFileIsOneLineEndedByCrLf) {

@@ -164,6 +164,23 @@ void FaultyFileSystem::failOn(FileOp op, std::string fragment, int times) {
     faults_.push_back({op, lower(std::move(fragment)), times});
 }
 
+void FaultyFileSystem::refuseChanges(std::string fragment, std::string why) {
+    for (FileOp op : {FileOp::CopyDestination, FileOp::Delete, FileOp::CreateFolder, FileOp::Write})
+        failOn(op, fragment);
+    refusedChanges_.emplace_back(lower(std::move(fragment)), std::move(why));
+}
+
+std::string FaultyFileSystem::lastFailure() const {
+    return inner_.lastFailure();
+}
+
+std::optional<std::string> FaultyFileSystem::whyCannotChange(const std::string& path) {
+    for (const auto& [fragment, why] : refusedChanges_)
+        if (lower(path).find(fragment) != std::string::npos)
+            return why;
+    return inner_.whyCannotChange(path);
+}
+
 bool FaultyFileSystem::fails(FileOp op, const std::string& path) {
     for (auto& fault : faults_) {
         if (fault.op != op || fault.remaining == 0)

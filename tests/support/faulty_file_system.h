@@ -99,6 +99,10 @@ class FaultyFileSystem : public FileSystem {
     // (ignoring letter case) fail; a negative count fails them all.
     void failOn(FileOp op, std::string fragment, int times = -1);
     void clearFaults() { faults_.clear(); }
+    // Changes to paths that contain `fragment` are known to be impossible
+    // (whyCannotChange gives `why`), as on a read-only disk; the changes
+    // themselves fail too.
+    void refuseChanges(std::string fragment, std::string why);
 
     // Numbered calls: every call is counted (from 1) and kept. The call
     // `number` fails with `kind`; when `sticky`, so does every later call of
@@ -127,6 +131,8 @@ class FaultyFileSystem : public FileSystem {
     std::optional<std::string> readFile(const std::string& path, std::uint64_t maxBytes) override;
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
+    std::string lastFailure() const override;
+    std::optional<std::string> whyCannotChange(const std::string& path) override;
 
   private:
     struct Fault {
@@ -143,6 +149,7 @@ class FaultyFileSystem : public FileSystem {
 
     FileSystem& inner_;
     std::vector<Fault> faults_;
+    std::vector<std::pair<std::string, std::string>> refusedChanges_;
     std::vector<FileCall> calls_;
     int faultNumber_ = 0;
     FaultKind faultKind_ = FaultKind::SourceUnreadable;
