@@ -101,21 +101,4 @@ std::optional<fs::path> DriveMap::toHost(const WindowsPath& path) const {
     return host;
 }
 
-std::optional<std::string> findNameIgnoringCase(const fs::path& folder, const std::string& name) {
-    // No host name holds a NUL; the system would read the name up to it and
-    // find a shorter one.
-    if (name.find('\0') != std::string::npos)
-        return std::nullopt;
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(folder / name, ec)))
-        return name;
-    std::optional<std::string> best;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string candidate = it->path().filename().string();
-        if (sameNameIgnoringCase(candidate, name) && (!best || candidate < *best))
-            best = candidate;
-    }
-    return best;
-}
-
 }  // namespace quenlark

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "temp_drive.h"
 
 namespace quenlark {
@@ -53,6 +56,16 @@ TEST(DriveMap, ExactSpellingWinsOverOtherCases) {
     // The system would read these up to the NUL and find LOGO.SYS.
     EXPECT_EQ(findNameIgnoringCase(drive.root(), std::string("LOGO.SYS\0x", 10)), std::nullopt);
     EXPECT_EQ(findNameIgnoringCase(drive.root(), std::string("..\0", 3)), std::nullopt);
+
+    // A folder left alone for a while has its names kept: what changes in it
+    // since is seen all the same.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(findNameIgnoringCase(drive.root(), "logo.sys"), "LOGO.SYS");
+    fs::rename(drive.root() / "LOGO.SYS", drive.root() / "LoGo.SyS");
+    fs::remove(drive.root() / "Logo.sys");
+    EXPECT_EQ(findNameIgnoringCase(drive.root(), "logo.sys"), "LoGo.SyS");
+    TempDrive::put(drive.root() / "LOGOS.SYS", "c");
+    EXPECT_EQ(findNameIgnoringCase(drive.root(), "logos.sys"), "LOGOS.SYS");
 }
 
 }  // namespace
