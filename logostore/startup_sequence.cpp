@@ -30,7 +30,8 @@ bool LogoStore::startUp() {
         message(std::string(kNoWindowsDirectory), MessageStyle::OkCritical);
         return false;
     }
-    paths_ = formStorePaths(*windowsDirectory, startupDirectory);
+    paths_ = formStorePaths(*windowsDirectory, startupDirectory,
+                            windowsDirectory_.settingsFolder());
 
     if (!files_.fileExists(paths_.settingsPath))
         writeSettingsFile(files_, paths_.settingsPath, files_.currentDirectory());

@@ -2,16 +2,29 @@
 
 namespace quenlark {
 
-StorePaths formStorePaths(const std::string& windowsDirectory,
-                          const std::string& startupDirectory) {
+namespace {
+
+// Everything but the last three characters of `path`, and `extension`.
+std::string withLastThreeReplaced(const std::string& path, std::string_view extension) {
+    const std::size_t keep = path.size() >= 3 ? path.size() - 3 : 0;
+    return path.substr(0, keep) + std::string(extension);
+}
+
+}  // namespace
+
+StorePaths formStorePaths(const std::string& windowsDirectory, const std::string& startupDirectory,
+                          SettingsFolder settings) {
     StorePaths paths;
     paths.windowsDirectory = windowsDirectory;
     paths.startupDirectory = startupDirectory;
-    paths.settingsPath = windowsDirectory + "\\quenlark.ini";
 
     // A drive root already ends in a backslash; no other folder does.
     const bool atRoot = !startupDirectory.empty() && startupDirectory.back() == '\\';
-    const std::string backupFolder = startupDirectory + (atRoot ? "backup\\" : "\\backup\\");
+    const std::string inStartup = startupDirectory + (atRoot ? "" : "\\");
+    const std::string backupFolder = inStartup + "backup\\";
+    paths.settingsPath = settings == SettingsFolder::StartupDirectory
+                             ? inStartup + "quenlark.ini"
+                             : windowsDirectory + "\\quenlark.ini";
 
     for (const auto& slot : kSlots) {
         const auto i = static_cast<std::size_t>(slot.slot);
@@ -24,8 +37,7 @@ StorePaths formStorePaths(const std::string& windowsDirectory,
 }
 
 std::string temporaryPathFor(const std::string& installedPath) {
-    const std::size_t keep = installedPath.size() >= 3 ? installedPath.size() - 3 : 0;
-    return installedPath.substr(0, keep) + "TMP";
+    return withLastThreeReplaced(installedPath, "TMP");
 }
 
 }  // namespace quenlark

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "slots.h"
+#include "windows_directory.h"
 
 namespace quenlark {
 
@@ -23,8 +24,10 @@ struct StorePaths {
 };
 
 // Forms the paths from the Windows directory ("C:\WINDOWS") and the start-up
-// directory ("C:\TOOLS", or "C:\" at a drive root). Pure: no file is looked at.
-StorePaths formStorePaths(const std::string& windowsDirectory, const std::string& startupDirectory);
+// directory ("C:\TOOLS", or "C:\" at a drive root); the settings file goes in
+// the folder `settings` names. Pure: no file is looked at.
+StorePaths formStorePaths(const std::string& windowsDirectory, const std::string& startupDirectory,
+                          SettingsFolder settings = SettingsFolder::WindowsDirectory);
 
 // The temporary file beside an installed logo: the path with its last three
 // characters replaced by "TMP" ("C:\logo.sys" gives "C:\logo.TMP").

@@ -65,4 +65,8 @@ std::optional<std::string> CurrentInstallation::query() {
     return current_.windowsDirectory->query();
 }
 
+SettingsFolder CurrentInstallation::settingsFolder() const {
+    return current_.windowsDirectory->settingsFolder();
+}
+
 }  // namespace quenlark

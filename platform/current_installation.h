@@ -37,6 +37,7 @@ class CurrentInstallation : public FileSystem, public WindowsDirectory, public H
     std::optional<std::string> whyCannotChange(const std::string& path) override;
 
     std::optional<std::string> query() override;
+    SettingsFolder settingsFolder() const override;
 
   private:
     OpenInstallation current_;

@@ -8,6 +8,13 @@
 
 namespace quenlark {
 
+// Where the program keeps its settings file for an installation: in the
+// Windows directory, as a Windows program does, or in the start-up directory
+// on the host, for an installation whose files change only where the user
+// changes a logo (a disk image from anyone, which a mere look must leave as
+// it was).
+enum class SettingsFolder { WindowsDirectory, StartupDirectory };
+
 // The query for the installation's Windows directory ("C:\WINDOWS").
 class WindowsDirectory {
   public:
@@ -16,6 +23,8 @@ class WindowsDirectory {
     // Nothing when it cannot be determined, or when it does not fit the
     // 255-character buffer that Windows programs hand to the query.
     virtual std::optional<std::string> query() = 0;
+
+    virtual SettingsFolder settingsFolder() const { return SettingsFolder::WindowsDirectory; }
 };
 
 // The longest Windows directory that fits the query's buffer (with its NUL).

@@ -70,6 +70,8 @@ class ImageWindowsDirectory : public WindowsDirectory {
   public:
     explicit ImageWindowsDirectory(const DiskImage& image) : image_(image) {}
     std::optional<std::string> query() override;
+    // A look at an image must leave it as it was.
+    SettingsFolder settingsFolder() const override { return SettingsFolder::StartupDirectory; }
 
   private:
     const DiskImage& image_;
