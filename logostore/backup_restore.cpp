@@ -2,6 +2,7 @@
 // the swap.
 #include "copy_texts.h"
 #include "logo_store.h"
+#include "size_check.h"
 
 namespace quenlark {
 
@@ -20,19 +21,51 @@ bool LogoStore::copyWithRetry(const std::string& from, const std::string& to,
     return true;
 }
 
-bool LogoStore::keepPresentLogo(const std::string& installedPath, const std::string& keep) {
-    if (!files_.fileExists(installedPath)) {
-        files_.copyFile(installedPath, keep);  // nothing to keep; the attempt is all there is
-        return true;
-    }
-    return copyWithRetry(installedPath, keep, kCopyFailedBox);
+bool LogoStore::oversized(const std::string& path) {
+    return !tooLargeForALogo(files_, path).empty();
+}
+
+bool LogoStore::refuseOversized(const std::string& path, const std::string& status) {
+    const std::string why = tooLargeForALogo(files_, path);
+    if (why.empty())
+        return false;
+    user_.setStatus(status);
+    message(why + " Quenlark does not copy it.", MessageStyle::OkCritical);
+    return true;
+}
+
+bool LogoStore::refuseImpossibleChange(const std::string& installedPath, const std::string& what,
+                                       const std::string& status) {
+    const auto why = files_.whyCannotChange(installedPath);
+    if (!why)
+        return false;
+    user_.setStatus(status);
+    message(installedPath + " cannot be " + what + ", so nothing has been changed. " + *why,
+            MessageStyle::OkCritical);
+    return true;
+}
+
+LogoStore::Keeping LogoStore::keepPresentLogo(const std::string& installedPath,
+                                              const std::string& keep) {
+    if (!files_.fileExists(installedPath) || oversized(installedPath))
+        return Keeping::NothingToKeep;
+    return copyWithRetry(installedPath, keep, kCopyFailedBox) ? Keeping::Kept : Keeping::Cancelled;
+}
+
+void LogoStore::commitBackup(const std::string& pending, const std::string& backupPath) {
+    if (copyWithRetry(pending, backupPath, kCopyFailedBox))
+        files_.deleteFile(pending);
 }
 
 void LogoStore::refreshThumbnail(Slot slot) {
-    user_.showThumbnail(slot, previewedFile(slot));
+    const std::string file = previewedFile(slot);
+    if (!oversized(file))
+        user_.showThumbnail(slot, file);
 }
 
 bool LogoStore::backUpLogo(const std::string& installedPath, const std::string& backupPath) {
+    if (refuseOversized(installedPath, std::string(kCopyFailedStatus)))
+        return false;
     if (!copyWithRetry(installedPath, backupPath, kCopyFailedBox, kCopyFailedStatus))
         return false;
     for (const auto& slot : kSlots)
@@ -50,11 +83,13 @@ void LogoStore::restoreLogo(const std::string& backupPath, const std::string& in
                 MessageStyle::OkCritical);
         return;
     }
+    if (refuseImpossibleChange(installedPath, "restored", "Error while restoring file !"))
+        return;
 
     switch (message("Do you wish to backup the file presently acting as " + installedPath + " ?",
                     MessageStyle::YesNoCancel)) {
         case Answer::Yes:
-            if (!keepPresentLogo(installedPath, temporary)) {
+            if (keepPresentLogo(installedPath, temporary) == Keeping::Cancelled) {
                 user_.setStatus(std::string(kRestoreAborted));
                 return;
             }

@@ -1,5 +1,6 @@
 // The menu commands that act on all three slots: Backup All, Restore All and
 // Restore Originals.
+#include "copy_texts.h"
 #include "logo_store.h"
 
 namespace quenlark {
@@ -21,16 +22,11 @@ std::string joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::array<bool, 3> LogoStore::backUpAll() {
-    std::array<bool, 3> notBackedUp{};
-    for (const auto& slot : kSlots) {
-        const std::string& installed = paths_.installedOf(slot.slot);
-        notBackedUp[static_cast<std::size_t>(slot.slot)] =
-            !backUpLogo(installed, paths_.backupOf(slot.slot)) && files_.fileExists(installed);
-    }
+void LogoStore::backUpAll() {
+    for (const auto& slot : kSlots)
+        backUpLogo(paths_.installedOf(slot.slot), paths_.backupOf(slot.slot));
     for (const auto& slot : kSlots)
         user_.setBackupChoiceEnabled(slot.slot, true);
-    return notBackedUp;
 }
 
 void LogoStore::restoreAll() {
@@ -60,28 +56,64 @@ bool LogoStore::restoreOriginal(const SlotInfo& slot) {
 }
 
 void LogoStore::restoreOriginals() {
+    // Known before anything is asked: a reset that cannot be made at all.
+    for (const auto& slot : kSlots) {
+        if (refuseImpossibleChange(paths_.installedOf(slot.slot), "reset to its original",
+                                   "The original logos have not been restored."))
+            return;
+    }
     if (message(std::string(kResetQuestion), MessageStyle::YesNo) != Answer::Yes)
         return;
     const Answer backup = message(std::string(kBackupAllQuestion), MessageStyle::YesNoCancel);
-    // A logo whose backup the user asked for and did not get is not replaced:
-    // the reset would lose it.
-    std::array<bool, 3> notBackedUp{};
-    if (backup == Answer::Yes)
-        notBackedUp = backUpAll();
-    else if (backup != Answer::No)
+    if (backup != Answer::Yes && backup != Answer::No)
         return;
+
+    // The logos asked to be backed up wait beside their backups until their
+    // slots are reset: a slot that is not reset keeps the backup it had. A
+    // logo whose backup the user asked for and did not get is not replaced:
+    // the reset would lose it.
+    std::array<bool, 3> kept{}, notKept{};
+    if (backup == Answer::Yes) {
+        for (const auto& slot : kSlots) {
+            const auto i = static_cast<std::size_t>(slot.slot);
+            const std::string& installed = paths_.installedOf(slot.slot);
+            if (oversized(installed))
+                continue;  // no logo to keep
+            kept[i] = copyWithRetry(installed, pendingBackupPathFor(paths_.backupOf(slot.slot)),
+                                    kCopyFailedBox, kCopyFailedStatus);
+            notKept[i] = !kept[i] && files_.fileExists(installed);
+        }
+        for (const auto& slot : kSlots)
+            user_.setBackupChoiceEnabled(slot.slot, true);
+    }
 
     // Without the original folder nothing is restored: the bare names must
     // not be looked up in another folder.
     const bool inOriginals = files_.setCurrentDirectory(paths_.startupDirectory) &&
                              files_.setCurrentDirectory(std::string(kOriginalFolder));
+    std::array<bool, 3> restored{};
     std::vector<std::string> notRestored;
     for (const auto& slot : kSlots) {
-        if (!inOriginals || notBackedUp[static_cast<std::size_t>(slot.slot)] ||
-            !restoreOriginal(slot))
+        const auto i = static_cast<std::size_t>(slot.slot);
+        restored[i] = inOriginals && !notKept[i] && restoreOriginal(slot);
+        if (!restored[i])
             notRestored.push_back(paths_.installedOf(slot.slot));
     }
     files_.setCurrentDirectory(paths_.startupDirectory);
+
+    for (const auto& slot : kSlots) {
+        const auto i = static_cast<std::size_t>(slot.slot);
+        const std::string pending = pendingBackupPathFor(paths_.backupOf(slot.slot));
+        if (!kept[i])
+            continue;
+        if (!restored[i]) {
+            files_.deleteFile(pending);  // the logo is still installed
+            continue;
+        }
+        commitBackup(pending, paths_.backupOf(slot.slot));
+        if (!user_.isCurrentChoiceSelected(slot.slot))
+            refreshThumbnail(slot.slot);
+    }
 
     if (notRestored.empty()) {
         user_.setStatus("All original logos have been successfully restored.");

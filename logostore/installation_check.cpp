@@ -8,15 +8,13 @@
 
 #include "logo_bitmap.h"
 #include "msdos_sys.h"
+#include "size_check.h"
 
 namespace quenlark {
 
 namespace {
 
 using converter::LogoFault;
-
-// Far more than any 320 x 400 bitmap; a larger file is not read into memory.
-constexpr std::uint64_t kLargestCheckedLogo = 16 * 1024 * 1024;
 
 class Check {
   public:
@@ -95,12 +93,21 @@ void Check::checkLogo(const SlotInfo& slot) {
                     " to show your own.");
         return;
     }
-    const auto bytes = files_.readFile(path, kLargestCheckedLogo);
+    if (const std::string tooLarge = tooLargeForALogo(files_, path); !tooLarge.empty()) {
+        problem(FindingCause::LogoNotABitmap, slot.slot, path,
+                tooLarge +
+                    " Windows will not show it. Make the logo again with Make Logo "
+                    "From Picture or quenlark-convert and install it.");
+        return;
+    }
+    const auto bytes = files_.readFile(path, kLargestSlotFile);
     if (!bytes) {
+        const std::string why = files_.lastFailure();
         add(FindingCause::LogoUnreadable, Severity::Note, slot.slot, path,
             path +
                 " could not be read, so the check could not tell whether Windows will show "
-                "it. Make sure it can be read and check again.");
+                "it. Make sure it can be read and check again." +
+                (why.empty() ? "" : " " + why));
         return;
     }
     if (const auto why = converter::findLogoProblem(*bytes)) {

@@ -43,9 +43,8 @@ class LogoStore {
     void onRestore(Slot slot);
     void onBackUp(Slot slot);
 
-    // Backs all three slots up. Gives, for each slot, whether its logo exists
-    // and was not backed up (the user cancelled at the retry prompt).
-    std::array<bool, 3> backUpAll();
+    // Backs all three slots up.
+    void backUpAll();
     void restoreAll();
     // Puts back the logos found at first use, after asking.
     void restoreOriginals();
@@ -59,8 +58,10 @@ class LogoStore {
     // Whether the chosen file may be installed as a logo (by its size).
     bool checkLogoSize(const std::string& path);
     // Installs the new logo over the installed one, on request backing the
-    // installed one up first. True when it was backed up (or the user asked
-    // for a backup of a logo that was not there).
+    // installed one up first. True when the user asked for the backup and it
+    // was kept (or there was no logo to keep). The backup file is replaced
+    // only once the new logo is installed: a swap that fails, or is refused,
+    // leaves the earlier backup as it was.
     bool installNewLogo(const std::string& newLogoPath, const std::string& installedPath,
                         const std::string& backupPath);
 
@@ -96,9 +97,24 @@ class LogoStore {
                        std::string_view failureStatus = {});
     // Copies the present logo to `keep` before it is replaced, with
     // Retry/Cancel when the copy fails: a logo that exists is never replaced
-    // before the user's backup of it is made. A missing logo has nothing to
-    // keep. False when the user cancelled.
-    bool keepPresentLogo(const std::string& installedPath, const std::string& keep);
+    // before the user's backup of it is made. A missing logo, or a file too
+    // large for one, has nothing to keep.
+    enum class Keeping { Kept, NothingToKeep, Cancelled };
+    Keeping keepPresentLogo(const std::string& installedPath, const std::string& keep);
+    // Makes the logo kept in `pending` the backup, now that the logo it was
+    // kept for has been replaced; with Retry/Cancel, and after Cancel it
+    // stays in `pending`, its only copy.
+    void commitBackup(const std::string& pending, const std::string& backupPath);
+    // Refuses, with a box and `status`, a change to `installedPath` that the
+    // file system says cannot be made; `what` says what the change was to
+    // do ("replaced", "restored"). True when refused.
+    bool refuseImpossibleChange(const std::string& installedPath, const std::string& what,
+                                const std::string& status);
+    // Refuses, with a box and `status`, to copy a slot file too large for a
+    // logo. True when refused.
+    bool refuseOversized(const std::string& path, const std::string& status);
+    // Whether a slot file is too large for a logo.
+    bool oversized(const std::string& path);
     // Loads the slot's previewed file into its thumbnail.
     void refreshThumbnail(Slot slot);
     // Puts one slot's first-run state back; false when it could not.

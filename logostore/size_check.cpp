@@ -22,6 +22,14 @@ bool hasLogoLength(std::uint64_t length) {
     return length == kLogoLength || length == kOtherAcceptedLength;
 }
 
+std::string tooLargeForALogo(FileSystem& files, const std::string& path) {
+    const auto length = files.fileLength(path);
+    if (!length || *length <= kLargestSlotFile)
+        return {};
+    return path + " is not a logo: it is " + std::to_string(*length) +
+           " bytes long, where a logo is 129,078.";
+}
+
 bool LogoStore::checkLogoSize(const std::string& path) {
     // A file that vanished or cannot be read since it was chosen has no
     // length and is refused like any other.

@@ -3,6 +3,7 @@
 // abandoned and the sequence goes on with the next one.
 #include "logo_store.h"
 #include "settings_file.h"
+#include "size_check.h"
 
 namespace quenlark {
 
@@ -30,8 +31,8 @@ bool LogoStore::startUp() {
         message(std::string(kNoWindowsDirectory), MessageStyle::OkCritical);
         return false;
     }
-    paths_ = formStorePaths(*windowsDirectory, startupDirectory,
-                            windowsDirectory_.settingsFolder());
+    paths_ =
+        formStorePaths(*windowsDirectory, startupDirectory, windowsDirectory_.settingsFolder());
 
     if (!files_.fileExists(paths_.settingsPath))
         writeSettingsFile(files_, paths_.settingsPath, files_.currentDirectory());
@@ -43,7 +44,8 @@ bool LogoStore::startUp() {
 
     for (const auto& slot : kSlots) {
         const std::string& installed = paths_.installedOf(slot.slot);
-        if (user_.showThumbnail(slot.slot, installed))
+        // A file too large for a logo is not loaded: it is no valid bitmap.
+        if (!oversized(installed) && user_.showThumbnail(slot.slot, installed))
             continue;
         message("WARNING! " + std::string(slot.spokenName) + " isn't present at location " +
                     folderOf(installed, slot) + ".",
@@ -69,7 +71,8 @@ void LogoStore::enterOrCreateFolder(std::string_view name) {
 // its own: a stock Windows has no logo.sys, and that must not keep the shut
 // down screens from being captured. A slot without an installed logo gets a
 // marker instead, so that a logo the user installs later is never taken for
-// the original. Leaves the original folder current.
+// the original. A file too large for a logo is neither: it is looked at again
+// at the next start. Leaves the original folder current.
 void LogoStore::captureOriginals() {
     if (!files_.setCurrentDirectory(paths_.startupDirectory) ||
         !files_.setCurrentDirectory(std::string(kOriginalFolder)))
@@ -81,7 +84,8 @@ void LogoStore::captureOriginals() {
             continue;
         const std::string& installed = paths_.installedOf(slot.slot);
         if (files_.fileExists(installed)) {
-            files_.copyFile(installed, original);  // on failure: tried again at the next start
+            if (!oversized(installed))
+                files_.copyFile(installed, original);  // on failure: tried again at the next start
         } else {
             files_.writeEmptyFile(marker);
         }

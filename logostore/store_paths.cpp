@@ -40,4 +40,8 @@ std::string temporaryPathFor(const std::string& installedPath) {
     return withLastThreeReplaced(installedPath, "TMP");
 }
 
+std::string pendingBackupPathFor(const std::string& backupPath) {
+    return withLastThreeReplaced(backupPath, "new");
+}
+
 }  // namespace quenlark

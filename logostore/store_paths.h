@@ -33,4 +33,9 @@ StorePaths formStorePaths(const std::string& windowsDirectory, const std::string
 // characters replaced by "TMP" ("C:\logo.sys" gives "C:\logo.TMP").
 std::string temporaryPathFor(const std::string& installedPath);
 
+// Where a logo waits to become a slot's backup until the logo that replaces
+// it is installed: beside the backup file, "new" in place of its extension
+// ("C:\TOOLS\backup\logo.qnk" gives "C:\TOOLS\backup\logo.new").
+std::string pendingBackupPathFor(const std::string& backupPath);
+
 }  // namespace quenlark

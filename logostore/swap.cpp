@@ -49,16 +49,26 @@ LogoStore::ChosenLogo LogoStore::chosenLogo(const std::string& path) {
 
 bool LogoStore::installNewLogo(const std::string& newLogoPath, const std::string& installedPath,
                                const std::string& backupPath) {
+    const std::string failed = "Error while replacing file " + newLogoPath + " !";
+    if (refuseImpossibleChange(installedPath, "replaced", failed))
+        return false;
+    // The present logo waits beside the backup until the new one is in: a
+    // swap that fails must not cost the backup the user had.
+    const std::string pending = pendingBackupPathFor(backupPath);
     bool backedUp = false;
+    bool kept = false;
     switch (message("Do you wish the backup the present file " + installedPath + " ?",
                     MessageStyle::YesNoCancel)) {
-        case Answer::Yes:
-            if (!keepPresentLogo(installedPath, backupPath)) {
+        case Answer::Yes: {
+            const Keeping keeping = keepPresentLogo(installedPath, pending);
+            if (keeping == Keeping::Cancelled) {
                 user_.setStatus(std::string(kSwapAborted));
                 return false;
             }
             backedUp = true;
+            kept = keeping == Keeping::Kept;
             break;
+        }
         case Answer::No:
             break;
         default:
@@ -67,9 +77,13 @@ bool LogoStore::installNewLogo(const std::string& newLogoPath, const std::string
     }
 
     if (!copyWithRetry(newLogoPath, installedPath, kRestoreFailedBox)) {
-        user_.setStatus("Error while replacing file " + newLogoPath + " !");
+        if (kept)
+            files_.deleteFile(pending);  // the logo is still installed
+        user_.setStatus(failed);
         return backedUp;
     }
+    if (kept)
+        commitBackup(pending, backupPath);
     user_.setStatus("File " + newLogoPath + " has been successfully installed as new " +
                     installedPath + ".");
     return backedUp;

@@ -158,6 +158,23 @@ TEST_F(BulkTest, RestoreOriginalsTellsWhichLogosCouldNotBePutBack) {
     EXPECT_EQ(files().currentDirectory(), "C:\\TOOLS");
 }
 
+// Only the slots that are reset have their backups replaced; a slot whose
+// logo could not be put back keeps the backup it had.
+TEST_F(BulkTest, RestoreOriginalsReplacesTheBackupsOfTheSlotsItResets) {
+    installNewLogos();
+    TempDrive::put(backup(Slot::ShutDown), logoBytes("older backup"));
+    files().failOn(FileOp::CopyDestination, "logos.sys");
+    user().answers = {Answer::Yes, Answer::Yes};
+    store().restoreOriginals();
+    EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
+    EXPECT_EQ(read(backup(Slot::Wait)), newLogo(Slot::Wait));
+    EXPECT_EQ(read(installed(Slot::ShutDown)), newLogo(Slot::ShutDown));
+    EXPECT_EQ(read(backup(Slot::ShutDown)), logo("older backup"));
+    for (const auto& slot : kSlots)
+        EXPECT_FALSE(fs::exists(backup(slot.slot).replace_extension("new")));
+    EXPECT_NE(user().status().find("Not restored: C:\\WINDOWS\\logos.sys."), std::string::npos);
+}
+
 TEST_F(BulkTest, RestoreOriginalsWithoutTheOriginalFolderRestoresNothing) {
     installNewLogos();
     fs::remove_all(drive.tools() / "ORIGINAL");

@@ -185,7 +185,7 @@ Outcome run(const Operation& op, State state, std::optional<Fault> fault, RetryA
 
 // Where a slot's files lie below the drive root.
 struct SlotKeys {
-    std::string installed, backup, original, temporary;
+    std::string installed, backup, original, temporary, pending;
     std::string installedPath, backupPath;  // as the store names them
 };
 const std::array<SlotKeys, 3>& slotKeys() {
@@ -195,10 +195,13 @@ const std::array<SlotKeys, 3>& slotKeys() {
         std::array<SlotKeys, 3> k;
         for (const auto& info : kSlots) {
             const Slot s = info.slot;
-            k[static_cast<std::size_t>(s)] = {
-                bench.key(bench.installed(s)), bench.key(bench.backup(s)),
-                bench.key(bench.original(s)),  bench.key(bench.temporary(s)),
-                paths.installedOf(s),          paths.backupOf(s)};
+            k[static_cast<std::size_t>(s)] = {bench.key(bench.installed(s)),
+                                              bench.key(bench.backup(s)),
+                                              bench.key(bench.original(s)),
+                                              bench.key(bench.temporary(s)),
+                                              bench.key(bench.pending(s)),
+                                              paths.installedOf(s),
+                                              paths.backupOf(s)};
         }
         return k;
     }();
@@ -252,10 +255,12 @@ std::vector<std::string> violations(const Operation& op, const DriveFiles& befor
         }
         if (same(a, b) || same(a, e))
             continue;
+        // A restore may keep the former logo beside it, and any operation
+        // beside the backup that it was to become.
         bool keptFormerLogo = false;
         for (const auto& slot : slotKeys())
-            keptFormerLogo |=
-                op.restores && key == slot.temporary && same(a, find(before, slot.installed));
+            keptFormerLogo |= ((op.restores && key == slot.temporary) || key == slot.pending) &&
+                              same(a, find(before, slot.installed));
         if (!keptFormerLogo)
             found.push_back(key + " holds " + summary(a) + "; before " + summary(b) +
                             ", intended " + summary(e));
@@ -286,9 +291,11 @@ std::vector<std::string> violations(const Operation& op, const DriveFiles& befor
             const std::string* a = find(after.files, key);
             const std::string* e = find(intended.files, key);
             // The former logo waits beside the installed one for the next
-            // restore to move it into the backup.
+            // restore to move it into the backup, or beside the backup after
+            // a move the user gave up (its box said so).
             const bool deferred = key == slot.backup && same(a, find(before, key)) &&
-                                  same(find(after.files, slot.temporary), e);
+                                  (same(find(after.files, slot.temporary), e) ||
+                                   same(find(after.files, slot.pending), e));
             effectMissing |= !same(a, e) && !deferred;
         }
         if (effectMissing && !silent && !toldOfFailure(after, slot))

@@ -28,7 +28,7 @@ TEST_F(FoundFaults, FolderThatCannotBeEnteredIsRememberedAsChosen) {
 TEST_F(FoundFaults, RestoreOriginalsKeepsALogoWhoseBackupWasNotMade) {
     for (const auto& slot : kSlots)
         TempDrive::put(installed(slot.slot), logoBytes("new " + std::string(slot.caption)));
-    files().failOn(FileOp::CopyDestination, "logow.qnk");
+    files().failOn(FileOp::CopyDestination, "logow.new");
     user().answers = {Answer::Yes, Answer::Yes, Answer::Retry, Answer::Cancel};
     store().restoreOriginals();
 

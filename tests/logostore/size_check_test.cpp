@@ -1,3 +1,4 @@
+#include "installation_check.h"
 #include "started_store.h"
 
 namespace quenlark {
@@ -50,6 +51,43 @@ TEST_F(CheckTest, FilesWithoutALengthAreRefused) {
     EXPECT_FALSE(store().checkLogoSize("C:\\TOOLS\\locked.bmp"));
     EXPECT_EQ(user().messages.size(), 3u);
     EXPECT_EQ(user().status(), "C:\\TOOLS\\locked.bmp couldn't be used !");
+}
+
+// A slot file far larger than any logo is not a logo: it is never read
+// whole, captured as the original, backed up or shown, whatever its size.
+TEST_F(CheckTest, FileTooLargeForALogoIsNeverReadCopiedOrShown) {
+    const std::uint64_t size = 5 * 1024 * 1024;
+    TempDrive::put(installed(Slot::Wait), std::string(size, 'B'));
+    std::filesystem::remove(original(Slot::Wait));
+    restart();
+    const std::string tooLarge = "C:\\WINDOWS\\logow.sys is not a logo: it is " +
+                                 std::to_string(size) + " bytes long, where a logo is 129,078.";
+    EXPECT_FALSE(fs::exists(original(Slot::Wait)));
+    EXPECT_FALSE(fs::exists(drive.tools() / "ORIGINAL" / "logow.none"));
+    EXPECT_EQ(user().thumbnails[1], "");
+
+    store().onBackUp(Slot::Wait);
+    ASSERT_EQ(user().messages.size(), 1u);
+    EXPECT_EQ(user().messages[0].text, tooLarge + " Quenlark does not copy it.");
+    EXPECT_EQ(user().status(), "Error while copying file !");
+    EXPECT_FALSE(fs::exists(backup(Slot::Wait)));
+
+    const auto findings = checkInstallation(files(), store().paths());
+    EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [&](const Finding& f) {
+        return f.cause == FindingCause::LogoNotABitmap && f.text.rfind(tooLarge, 0) == 0;
+    }));
+    for (const auto& call : files().calls())
+        EXPECT_FALSE(call.path.find("logow.sys") != std::string::npos &&
+                     (call.op == testing::FileCall::ReadFile || call.op == testing::FileCall::Copy))
+            << call.text();
+
+    // Swapped with Yes: there is no logo to keep, so none is kept.
+    TempDrive::put(drive.tools() / "new.bmp", testing::logoBytes("new"));
+    user().chosenFiles = {"C:\\TOOLS\\new.bmp"};
+    user().answers = {Answer::Yes};
+    store().onSwap(Slot::Wait);
+    EXPECT_EQ(read(installed(Slot::Wait)), logo("new"));
+    EXPECT_FALSE(fs::exists(backup(Slot::Wait)));
 }
 
 }  // namespace

@@ -25,8 +25,10 @@ std::size_t at(Slot slot) {
 }
 
 // What the files of the three slots must hold: a logo by its id, 0 for none.
+// A logo waits in `pending` to become the backup while its slot changes; it
+// stays there only when that move was given up.
 struct Model {
-    std::array<int, 3> installed{}, backup{}, original{}, temporary{};
+    std::array<int, 3> installed{}, backup{}, original{}, temporary{}, pending{};
     std::array<bool, 3> marker{};  // "no logo at first run"
     bool operator==(const Model&) const = default;
 };
@@ -37,6 +39,13 @@ void apply(Model& m, const SoakStep& step) {
     auto backup = [&](std::size_t i) {
         if (m.installed[i])
             m.backup[i] = m.installed[i];
+    };
+    // A backup made by way of the pending file, for a change that is made.
+    auto backupByPending = [&](std::size_t i) {
+        if (m.installed[i]) {
+            m.backup[i] = m.installed[i];
+            m.pending[i] = 0;
+        }
     };
     auto restore = [&](std::size_t i, Answer answer) {
         if (!m.backup[i] || answer == Answer::Cancel)
@@ -57,7 +66,7 @@ void apply(Model& m, const SoakStep& step) {
             if (step.chosen != SoakStep::Good || step.answers[0] == Answer::Cancel)
                 return;
             if (step.answers[0] == Answer::Yes)
-                backup(i);
+                backupByPending(i);
             m.installed[i] = step.logo;
             return;
         case SoakStep::BackupAll:
@@ -76,9 +85,14 @@ void apply(Model& m, const SoakStep& step) {
         case SoakStep::RestoreOriginals:
             if (step.answers[0] != Answer::Yes || step.answers[1] == Answer::Cancel)
                 return;
+            // Only a slot that is reset has its backup replaced.
             for (std::size_t j = 0; j < 3; ++j) {
-                if (step.answers[1] == Answer::Yes)
-                    backup(j);
+                if (step.answers[1] != Answer::Yes)
+                    continue;
+                if (m.original[j] || m.marker[j])
+                    backupByPending(j);
+                else if (m.installed[j])
+                    m.pending[j] = 0;
             }
             for (std::size_t j = 0; j < 3; ++j) {
                 if (m.original[j])
@@ -124,7 +138,7 @@ const char* answerName(Answer a) {
 
 // The files of each slot, by the Windows paths the store uses.
 struct SlotPaths {
-    std::string installed, backup, original, marker, temporary;
+    std::string installed, backup, original, marker, temporary, pending;
 };
 
 std::array<SlotPaths, 3> slotPaths() {
@@ -132,10 +146,12 @@ std::array<SlotPaths, 3> slotPaths() {
     std::array<SlotPaths, 3> out;
     for (const auto& info : kSlots) {
         const std::string originals = "C:\\TOOLS\\ORIGINAL\\";
-        out[at(info.slot)] = {paths.installedOf(info.slot), paths.backupOf(info.slot),
+        out[at(info.slot)] = {paths.installedOf(info.slot),
+                              paths.backupOf(info.slot),
                               originals + std::string(info.originalName),
                               originals + std::string(info.noLogoMarker),
-                              temporaryPathFor(paths.installedOf(info.slot))};
+                              temporaryPathFor(paths.installedOf(info.slot)),
+                              pendingBackupPathFor(paths.backupOf(info.slot))};
     }
     return out;
 }
@@ -258,12 +274,15 @@ class SoakRun {
             check("original", a.original[j], b.original[j], e.original[j]);
             if (!(restores && a.temporary[j] == b.installed[j]))
                 check("temporary", a.temporary[j], b.temporary[j], e.temporary[j]);
+            if (a.pending[j] != b.installed[j])
+                check("pending", a.pending[j], b.pending[j], e.pending[j]);
             if (a.marker[j] != b.marker[j] && a.marker[j] != e.marker[j])
                 found += " a marker changed;";
         }
         auto ids = [](const Model& m) {
             std::set<int> all;
-            for (const auto* files : {&m.installed, &m.backup, &m.original, &m.temporary})
+            for (const auto* files :
+                 {&m.installed, &m.backup, &m.original, &m.temporary, &m.pending})
                 all.insert(files->begin(), files->end());
             return all;
         };
@@ -290,6 +309,7 @@ class SoakRun {
             diff("backup", e.backup[j], a.backup[j]);
             diff("original", e.original[j], a.original[j]);
             diff("temporary", e.temporary[j], a.temporary[j]);
+            diff("pending", e.pending[j], a.pending[j]);
             diff("marker", e.marker[j], a.marker[j]);
         }
         return out;
@@ -303,10 +323,12 @@ class SoakRun {
             m.backup[j] = identify(p.backup);
             m.original[j] = identify(p.original);
             m.temporary[j] = identify(p.temporary);
+            m.pending[j] = identify(p.pending);
             m.marker[j] = bench.host.fileExists(p.marker);
         }
         std::erase_if(drawn_, [&m](const auto& entry) {
-            for (const auto* files : {&m.installed, &m.backup, &m.original, &m.temporary}) {
+            for (const auto* files :
+                 {&m.installed, &m.backup, &m.original, &m.temporary, &m.pending}) {
                 if (std::find(files->begin(), files->end(), entry.first) != files->end())
                     return false;
             }

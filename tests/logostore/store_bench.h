@@ -54,6 +54,11 @@ struct StoreBench {
         std::string name(slotInfo(slot).installedName);
         return installed(slot).parent_path() / (name.substr(0, name.size() - 3) + "TMP");
     }
+    // Where a logo waits to become the backup: "logo.qnk" gives "logo.new".
+    std::filesystem::path pending(Slot slot) const {
+        std::string name(slotInfo(slot).backupName);
+        return backup(slot).parent_path() / (name.substr(0, name.size() - 3) + "new");
+    }
     std::filesystem::path settings() const { return drive.windows() / "quenlark.ini"; }
     std::filesystem::path pictures() const { return drive.root() / "PICS"; }
 

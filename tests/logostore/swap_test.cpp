@@ -170,6 +170,45 @@ TEST_F(SwapTest, FailedBackupOfAnExistingLogoInstallsNothing) {
     EXPECT_FALSE(user().backupChoiceEnabled[2]);
 }
 
+// A swap that fails keeps the earlier backup: the present logo becomes the
+// backup only once the new one is installed.
+TEST_F(SwapTest, FailedInstallKeepsTheEarlierBackup) {
+    TempDrive::put(backup(Slot::Wait), logoBytes("older backup"));
+    files().failOn(FileOp::CopyDestination, "logow.sys");
+    swap(Slot::Wait, "C:\\MY PICTURES\\new.bmp", {Answer::Yes, Answer::Retry, Answer::Cancel});
+    EXPECT_EQ(user().status(), "Error while replacing file C:\\MY PICTURES\\new.bmp !");
+    EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
+    EXPECT_EQ(read(backup(Slot::Wait)), logo("older backup"));
+    EXPECT_FALSE(fs::exists(drive.tools() / "BACKUP" / "logow.new"));
+}
+
+// A change the file system knows cannot be made (a read-only disk) is
+// refused before anything is asked or copied, with a box that says why.
+TEST_F(SwapTest, ImpossibleChangesAreRefusedBeforeAnythingIsCopied) {
+    TempDrive::put(backup(Slot::Wait), logoBytes("older backup"));
+    files().refuseChanges("logow.sys", "The disk is write-protected.");
+    auto refused = [&](const std::string& what, const std::string& status) {
+        ASSERT_EQ(user().messages.size(), 1u);
+        EXPECT_EQ(user().messages[0].style, MessageStyle::OkCritical);
+        EXPECT_EQ(user().messages[0].text, "C:\\WINDOWS\\logow.sys cannot be " + what +
+                                               ", so nothing has been changed. The disk is "
+                                               "write-protected.");
+        EXPECT_EQ(user().status(), status);
+        EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
+        EXPECT_EQ(read(backup(Slot::Wait)), logo("older backup"));
+        EXPECT_EQ(read(installed(Slot::StartUp)), oldLogo(Slot::StartUp));
+        forget();
+    };
+    swap(Slot::Wait, "C:\\MY PICTURES\\new.bmp");
+    refused("replaced", "Error while replacing file C:\\MY PICTURES\\new.bmp !");
+    store().onRestore(Slot::Wait);
+    refused("restored", "Error while restoring file !");
+    store().restoreOriginals();
+    refused("reset to its original", "The original logos have not been restored.");
+    EXPECT_FALSE(fs::exists(drive.tools() / "BACKUP" / "logow.new"));
+    EXPECT_FALSE(fs::exists(temporary(Slot::Wait)));
+}
+
 TEST_F(SwapTest, PathsWithSpacesAndNonAsciiLetters) {
     TempDrive::put(drive.root() / "Mes Images" / "été logo.bmp", logoBytes("été"));
     swap(Slot::StartUp, "C:\\Mes Images\\été logo.bmp", {Answer::No});
