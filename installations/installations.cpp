@@ -220,8 +220,10 @@ void Installations::rememberAsLatest(const InstallationSource& source, const std
 }
 
 std::vector<fs::path> Installations::searchFolders() const {
-    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
     std::vector<fs::path> folders;
+    if (settingsFileProblem())
+        return folders;
+    QSettings settings(folders_.settingsFile, QSettings::IniFormat);
     const int count = settings.beginReadArray(kSearchFoldersKey);
     for (int i = 0; i < count; ++i) {
         settings.setArrayIndex(i);
@@ -234,6 +236,8 @@ std::vector<fs::path> Installations::searchFolders() const {
 }
 
 void Installations::addSearchFolder(const fs::path& folder) {
+    if (settingsFileProblem())
+        return;
     auto folders = searchFolders();
     const fs::path added = canonicalPath(folder);
     if (std::find(folders.begin(), folders.end(), added) != folders.end())

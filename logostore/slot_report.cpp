@@ -1,13 +1,11 @@
 #include "slot_report.h"
 
 #include "logo_bitmap.h"
+#include "size_check.h"
 
 namespace quenlark {
 
 namespace {
-
-// Far more than any logo: a larger file is no logo and is not read whole.
-constexpr std::uint64_t kLargestLogo = 4 * 1024 * 1024;
 
 std::string inOriginalFolder(const StorePaths& paths, std::string_view name) {
     const std::string& start = paths.startupDirectory;
@@ -22,9 +20,18 @@ SlotReport reportSlot(FileSystem& files, const StorePaths& paths, Slot slot) {
     SlotReport report;
     const std::string& installed = paths.installedOf(slot);
     if (files.fileExists(installed)) {
-        const auto bytes = files.readFile(installed, kLargestLogo);
-        report.installed = bytes && converter::decodeLogo(*bytes) ? SlotReport::Installed::Logo
-                                                                  : SlotReport::Installed::NotALogo;
+        report.installed = SlotReport::Installed::NotALogo;
+        if (tooLargeForALogo(files, installed).empty()) {
+            if (const auto bytes = files.readFile(installed, kLargestSlotFile)) {
+                if (converter::decodeLogo(*bytes))
+                    report.installed = SlotReport::Installed::Logo;
+            } else {
+                report.installed = SlotReport::Installed::Unreadable;
+                report.unreadableBecause = files.lastFailure();
+                if (report.unreadableBecause.empty())
+                    report.unreadableBecause = installed + " cannot be read.";
+            }
+        }
     }
     report.backup = files.fileExists(paths.backupOf(slot));
     if (files.fileExists(inOriginalFolder(paths, info.originalName)))

@@ -24,6 +24,7 @@
 #include "new_file.h"
 #include "picture_options.h"
 #include "picture_reader.h"
+#include "regular_file.h"
 #include "size_check.h"
 #include "slot_report.h"
 
@@ -38,8 +39,9 @@ constexpr int kBadUsage = 2;
 
 constexpr const char* kCommands =
     "Commands:\n"
-    "  list                 each slot: its Windows path, installed=logo|not-a-logo|missing,\n"
-    "                       backup=yes|no, original=copy|none|not-captured\n"
+    "  list                 each slot: its Windows path,\n"
+    "                       installed=logo|not-a-logo|missing|unreadable, backup=yes|no,\n"
+    "                       original=copy|none|not-captured (unreadable: then why)\n"
     "  get SLOT OUT         copy the slot's installed logo to the file OUT\n"
     "  put SLOT FILE        install FILE; the present logo first becomes the slot's backup\n"
     "                       (with --convert, FILE is any picture, made into a logo first)\n"
@@ -50,7 +52,8 @@ constexpr const char* kCommands =
     "                       now when another is there\n"
     "  builtin OUT          save the start-up logo built into the drive's IO.SYS\n"
     "  check                what will keep Windows from showing each logo, one finding a\n"
-    "                       line (exit status 1 when there is any); changes nothing\n"
+    "                       line, \"Problem: \" or \"Note: \" first (exit status 1 when there\n"
+    "                       is a problem); changes nothing\n"
     "  find                 each Windows 95/98 installation on the emulators' machines:\n"
     "                       name, emulator, image, partition, state (ready, in-use: WHY,\n"
     "                       refused: WHY), tab-separated; exit status 1 when none\n"
@@ -121,14 +124,17 @@ class Command {
     }
 
     int list() {
-        static const char* const kInstalled[] = {"logo", "not-a-logo", "missing"};
+        static const char* const kInstalled[] = {"logo", "not-a-logo", "missing", "unreadable"};
         static const char* const kOriginal[] = {"copy", "none", "not-captured"};
         for (const SlotInfo& slot : kSlots) {
             const SlotReport report = reportSlot(files_, store_.paths(), slot.slot);
-            std::printf("%s\t%s\tinstalled=%s\tbackup=%s\toriginal=%s\n", slotKeyword(slot.slot),
+            std::printf("%s\t%s\tinstalled=%s\tbackup=%s\toriginal=%s", slotKeyword(slot.slot),
                         store_.paths().installedOf(slot.slot).c_str(),
                         kInstalled[static_cast<int>(report.installed)],
                         report.backup ? "yes" : "no", kOriginal[static_cast<int>(report.original)]);
+            if (report.installed == SlotReport::Installed::Unreadable)
+                std::printf("\t%s", report.unreadableBecause.c_str());
+            std::printf("\n");
         }
         return kDone;
     }
@@ -137,16 +143,23 @@ class Command {
         const std::string& installed = store_.paths().installedOf(slot);
         if (!files_.fileExists(installed))
             return failed("there is no logo to get: " + installed + " is missing.");
+        if (const std::string tooLarge = tooLargeForALogo(files_, installed); !tooLarge.empty())
+            return failed(tooLarge);
         if (const auto refusal = refuseExisting(out))
             return failed(*refusal);
-        if (!files_.copyFile(installed, windowsPath(out)))
-            return failed("cannot write " + out.string() + "." + reason());
+        if (!files_.copyFile(installed, windowsPath(out))) {
+            // The file system names the file that failed, the logo or OUT.
+            const std::string why = files_.lastFailure();
+            return failed(why.empty() ? "cannot write " + out.string() + "." : why);
+        }
         printLine(stdout, "File " + installed + " has been copied to " + out.string() + ".");
         return kDone;
     }
 
     int put(Slot slot, const fs::path& file) {
         std::error_code ec;
+        if (const auto notRegular = whyNotRegular(file))
+            return failed(*notRegular);
         if (!fs::is_regular_file(file, ec))
             return failed("there is no file " + file.string() + " to install.");
         const std::string newLogo = windowsPath(file);
@@ -163,6 +176,8 @@ class Command {
     // there as put installs a file, and the folder removed.
     int putConverted(Slot slot, const fs::path& picture, const converter::ConvertOptions& options) {
         std::error_code ec;
+        if (const auto notRegular = whyNotRegular(picture))
+            return failed(*notRegular);
         if (!fs::is_regular_file(picture, ec))
             return failed("there is no file " + picture.string() + " to install.");
         const auto read = converter::readPicture(QFile::decodeName(picture.c_str()));
@@ -275,11 +290,6 @@ class Command {
         return std::nullopt;
     }
 
-    std::string reason() const {
-        const std::string why = files_.lastFailure();
-        return why.empty() ? std::string() : " " + why;
-    }
-
     // The store reports on its status line and in boxes; a box that
     // reported a problem makes the command fail.
     int outcome(bool retriesFail = true) {
@@ -309,11 +319,15 @@ int check(OpenInstallation& installation) {
     const auto findings = checkInstallation(
         *installation.files,
         formStorePaths(*windowsDirectory, installation.files->currentDirectory()));
-    for (const Finding& finding : findings)
-        printLine(stdout, findingLine(finding));
-    if (findings.empty())
+    bool problems = false;
+    for (const Finding& finding : findings) {
+        printLine(stdout,
+                  std::string(severityName(finding.severity)) + ": " + findingLine(finding));
+        problems |= finding.severity == Severity::Problem;
+    }
+    if (!problems)
         printLine(stdout, std::string(kAllLogosShown));
-    return findings.empty() ? kDone : kFailed;
+    return problems ? kFailed : kDone;
 }
 
 // Qt's own warnings (a missing runtime folder, say) are not for the user of
@@ -423,8 +437,11 @@ int main(int argc, char** argv) {
         source = std::get<FoundInstallation>(machine).source;
         source->driveLetter = options.driveLetter;
     }
-    if (!source)
+    if (!source) {
+        if (const auto problem = installations.settingsFileProblem())
+            return failed(*problem);
         source = installations.lastUsed();
+    }
     if (!source && !(source = installations.demoDrive(error)))
         return failed(error);
     auto opened = installations.open(*source, options.startDir, Installations::Remember::No);

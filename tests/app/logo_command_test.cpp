@@ -22,6 +22,7 @@
 #include "fake_io_sys.h"
 #include "image_maker.h"
 #include "logo_bitmap.h"
+#include "ordinary_user.h"
 #include "temp_drive.h"
 #include "test_pictures.h"
 
@@ -70,21 +71,16 @@ class LogoCommand : public ::testing::Test {
     fs::path pictures() const { return home.root() / "pictures"; }
     fs::path data() const { return home.root() / "data"; }
 
-    // On the folder drive, unless the arguments name an installation or look
-    // for them.
-    CommandRun run(QStringList arguments) {
+    // On the folder drive, unless the arguments name an installation, look
+    // for them or ask for the one used last.
+    CommandRun run(QStringList arguments, bool lastUsed = false) {
         if (!arguments.contains("--image") && !arguments.contains("--machine") &&
-            !arguments.contains("find")) {
+            !arguments.contains("find") && !arguments.contains("--windows-dir") && !lastUsed) {
             arguments.prepend(QString::fromStdString(drive.windows().string()));
             arguments.prepend("--windows-dir");
         }
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_DATA_HOME", QString::fromStdString(data().string()));
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.root().string()));
-        environment.insert("HOME", QString::fromStdString(home.root().string()));
-        environment.insert("TMPDIR", QString::fromStdString(temporary().string()));
-        process.setProcessEnvironment(environment);
+        prepare(process);
         process.start(QStringLiteral(QUENLARK_LOGO_PROGRAM), arguments);
         process.waitForFinished(60000);
         CommandRun result;
@@ -96,6 +92,38 @@ class LogoCommand : public ::testing::Test {
 
     std::string list() { return run({"list"}).out; }
 
+    // In the user's folders of `home`; as `asUser` when one is set.
+    void prepare(QProcess& process) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", QString::fromStdString(data().string()));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.root().string()));
+        environment.insert("HOME", QString::fromStdString(home.root().string()));
+        environment.insert("TMPDIR", QString::fromStdString(temporary().string()));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        if (asUser)
+            process.setChildProcessModifier([user = *asUser] {
+                if (!becomeUser(user))
+                    ::_exit(126);
+            });
+    }
+
+    // The one installation's own folder, where its BACKUP and ORIGINAL are.
+    fs::path startupFolder() const {
+        std::error_code ec;
+        const fs::directory_iterator first(data() / "quenlark/installations", ec);
+        return ec || first == fs::directory_iterator() ? fs::path() : first->path();
+    }
+    // One refusal: status 1 and the sentence on standard error.
+    void expectRefused(const QStringList& arguments, const std::string& says,
+                       bool lastUsed = false) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const CommandRun result = run(arguments, lastUsed);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(says), std::string::npos) << result.err;
+    }
+
+    std::optional<OrdinaryUser> asUser;
     static QString q(const fs::path& path) { return QString::fromStdString(path.string()); }
 
     TempDrive drive;
@@ -200,6 +228,19 @@ TEST_F(LogoCommand, DiskImageAndItsCopyShareTheirOriginals) {
     ASSERT_EQ(run({"--image", copy, "originals"}).status, 0);
     EXPECT_TRUE(maker.readFile(renamed, "WINDOWS/LOGOW.SYS") == realLogo(2));
     EXPECT_TRUE(maker.readFile(image, "WINDOWS/LOGOW.SYS") == realLogo(10));
+
+    // A read-only image: a change is refused before anything is copied, and
+    // the backup stays the one made before.
+    fs::permissions(image.file, fs::perms(0444));
+    const std::string before = fileContent(image.file);
+    const std::string backedUp = TempDrive::read(startupFolder() / "BACKUP/logow.qnk");
+    for (const QStringList& change : {QStringList{"put", "wait", q(pictures() / "pick11.bmp")},
+                                      {"random", "wait", q(pictures())},
+                                      {"originals"}})
+        expectRefused(QStringList{"--image", file} + change, "is read-only, so its logos can be");
+    EXPECT_TRUE(fileContent(image.file) == before);
+    EXPECT_TRUE(TempDrive::read(startupFolder() / "BACKUP/logow.qnk") == backedUp);
+    EXPECT_FALSE(fs::exists(startupFolder() / "BACKUP/logow.new"));
 }
 
 // find lists the emulators' machines that hold Windows, a line each, in a
@@ -269,7 +310,7 @@ TEST_F(LogoCommand, RefusalsChangeNothing) {
         {{"put", "wait", q(pictures() / "photo.png"), "--convert", "--band", "1"}, 2, "from 2"},
         {{"list", "--convert"}, 2, "--convert goes with put only"},
         {{"put", "wait", q(pictures() / "gone.bmp")}, 1, "there is no file"},
-        {{"get", "wait", q(home.root() / "no/such/folder/out.sys")}, 1, "cannot write"},
+        {{"get", "wait", q(home.root() / "no/such/folder/out.sys")}, 1, "cannot be written"},
         {{"get", "wait", q(home.root() / "existing.sys")}, 1, "--force replaces it"},
         {{"get", "shutdown", q(home.root() / "new.sys")}, 1, "is missing"},
         {{"restore", "wait"}, 1, "doesn't exist ! Make a backup first !"},
@@ -291,17 +332,157 @@ TEST_F(LogoCommand, RefusalsChangeNothing) {
         }
         EXPECT_EQ(snapshot(drive.root()), before);
     }
-    // The check only reads: its findings, one a line, and status 1.
-    const CommandRun check = run({"check"});
+    // The check only reads: its findings, one a line, and status 1 for a
+    // problem. The Start Up logo has no palette to turn (a note), there is
+    // no Shut Down logo (a problem).
+    CommandRun check = run({"check"});
     EXPECT_EQ(check.status, 1);
-    // The Start Up logo has no palette to turn (a note), no Shut Down logo.
-    EXPECT_EQ(check.out.rfind("Start Up: ", 0), 0u) << check.out;
-    EXPECT_NE(check.out.find("\nShut Down: There is no C:\\WINDOWS\\logos.sys"), std::string::npos)
+    EXPECT_EQ(check.out.rfind("Note: Start Up: ", 0), 0u) << check.out;
+    EXPECT_NE(check.out.find("\nProblem: Shut Down: There is no C:\\WINDOWS\\logos.sys"),
+              std::string::npos)
         << check.out;
     EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 2) << check.out;
     EXPECT_EQ(snapshot(drive.root()), before);
     EXPECT_EQ(TempDrive::read(home.root() / "existing.sys"), "mine");
     EXPECT_FALSE(fs::exists(home.root() / "new.sys"));
+
+    // Notes alone are no failure.
+    TempDrive::put(drive.windows() / "LOGOS.SYS", realLogo(3));
+    check = run({"check"});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_EQ(check.out.rfind("Note: Start Up: ", 0), 0u) << check.out;
+    EXPECT_NE(check.out.find("\nWindows will show all three logos.\n"), std::string::npos);
+}
+
+// Listing, getting, backing up, checking and the window's start read the
+// image and write nothing into it: its settings file is on the host.
+TEST_F(LogoCommand, ALookChangesNoByteOfADiskImage) {
+    ImageMaker maker(home.root() / "images");
+    ImageRecipe recipe;
+    recipe.files = {{"LOGO.SYS", realLogo(1)},
+                    {"WINDOWS/LOGOW.SYS", realLogo(2)},
+                    {"WINDOWS/LOGOS.SYS", realLogo(3)},
+                    {"IO.SYS", converter::testing::fakeIoSys(converter::testing::compressLogoStream(
+                                   converter::encodeLogo(converter::testing::patternLogo())))}};
+    const MadeImage raw = maker.makeRaw("w98.img", recipe);
+    for (const MadeImage& image : {raw, maker.convert(raw, ImageFormat::FixedVhd, "w98.vhd")}) {
+        SCOPED_TRACE(image.file.string());
+        const std::string before = fileContent(image.file);
+        const QString file = q(image.file);
+        for (const QStringList& look : {QStringList{"list"},
+                                        {"get", "wait", q(home.root() / "got.sys")},
+                                        {"backup", "wait"},
+                                        {"check"},
+                                        {"builtin", q(home.root() / "builtin.sys")}}) {
+            EXPECT_EQ(run(QStringList{"--image", file, "--force"} + look).status, 0);
+            EXPECT_TRUE(fileContent(image.file) == before) << look.join(' ').toStdString();
+        }
+        EXPECT_EQ(maker.readFile(image, "WINDOWS/QUENLARK.INI"), std::nullopt);
+
+        // The window, until its start has captured the originals and it has
+        // had a moment to show itself.
+        fs::remove_all(data());
+        QProcess window;
+        prepare(window);
+        window.start(QStringLiteral(QUENLARK_PROGRAM), {"--image", file});
+        auto started = [&] { return fs::exists(startupFolder() / "ORIGINAL/logos.ori"); };
+        for (int i = 0; i < 600 && !started() && window.state() != QProcess::NotRunning; ++i)
+            window.waitForFinished(100);
+        EXPECT_TRUE(started()) << window.readAllStandardError().toStdString();
+        window.waitForFinished(1000);
+        window.terminate();
+        window.waitForFinished(10000);
+        EXPECT_TRUE(fileContent(image.file) == before);
+        EXPECT_EQ(TempDrive::read(startupFolder() / "quenlark.ini").rfind("LastUsedDir=Z:\\", 0),
+                  0u);
+    }
+}
+
+// A FIFO (or anything else that is no regular file) as a logo, the picture
+// to install, the list of installations or the image it names: refused at
+// once with a sentence; nothing waits for a writer that never comes.
+TEST_F(LogoCommand, WhatIsNoRegularFileIsRefusedAtOnce) {
+    ASSERT_EQ(run({"list"}).status, 0);
+    const fs::path logo = drive.root() / "LOGO.SYS";
+    const fs::path fifo = pictures() / "fifo.bmp";
+    fs::remove(logo);
+    ASSERT_EQ(::mkfifo(logo.c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::string refusal = logo.string() + " is a FIFO, not a regular file.";
+    expectRefused({"backup", "startup"}, refusal);
+    expectRefused({"put", "startup", q(pictures() / "pick10.bmp")}, refusal);
+    expectRefused({"originals"}, refusal);
+    expectRefused({"put", "wait", q(fifo)}, fifo.string() + " is a FIFO, not a regular file.");
+    EXPECT_TRUE(TempDrive::read(drive.windows() / "LOGOW.SYS") == realLogo(2));
+
+    const fs::path config = home.root() / "quenlark/quenlark.conf";
+    TempDrive::put(config,
+                   "[installations]\n1\\kind=image\n1\\path=" + fifo.string() + "\nsize=1\n");
+    expectRefused({"list"}, "The disk image " + fifo.string() + " is a FIFO, not a regular file",
+                  true);
+    fs::remove(config);
+    ASSERT_EQ(::mkfifo(config.c_str(), 0644), 0);
+    expectRefused({"list"}, config.string() + " is a FIFO, not a regular file.", true);
+}
+
+// A WINDOWS folder that is a link to another drive's: the drive stays the
+// folder it was named in, nothing is written where the link leads, and the
+// installation keeps the folder its backups were in.
+TEST_F(LogoCommand, ALinkNeverLeadsAWriteOffTheDrive) {
+    const fs::path linked = home.root() / "linked";
+    fs::create_directories(linked);
+    fs::create_directory_symlink(drive.windows(), linked / "WINDOWS");
+    const QStringList windows{"--windows-dir", q(linked / "WINDOWS")};
+    const auto before = snapshot(drive.root());
+    EXPECT_EQ(run(windows + QStringList{"put", "startup", q(pictures() / "pick10.bmp")}).status, 0);
+    EXPECT_TRUE(TempDrive::read(linked / "logo.sys") == realLogo(10));
+    expectRefused(windows + QStringList{"put", "wait", q(pictures() / "pick11.bmp")},
+                  "leads out of the drive's folder " + linked.string());
+    EXPECT_EQ(snapshot(drive.root()), before);
+    ASSERT_EQ(run({"list"}).status, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(data() / "quenlark/installations"), {}), 1);
+}
+
+// What permission bits decide, as a user they stop.
+TEST_F(LogoCommand, AsAnOrdinaryUser) {
+    std::string why;
+    asUser = ordinaryUser(&why);
+    if (!asUser)
+        GTEST_SKIP() << "no ordinary user to try permissions with: " << why;
+    TempDrive::put(drive.windows() / "LOGOS.SYS", realLogo(3));
+    handOver(drive.root(), *asUser);
+    handOver(home.root(), *asUser);
+    ASSERT_EQ(run({"backup", "wait"}).status, 0);
+
+    // A private picture installed: the logo stays readable to all.
+    fs::permissions(pictures() / "pick10.bmp", fs::perms(0600));
+    fs::permissions(drive.windows() / "LOGOW.SYS", fs::perms(0644));
+    ASSERT_EQ(run({"put", "wait", q(pictures() / "pick10.bmp"), "--no-backup"}).status, 0);
+    EXPECT_EQ(fs::status(drive.windows() / "LOGOW.SYS").permissions(), fs::perms(0644));
+
+    // A logo the user may not read is unreadable, and says why.
+    fs::permissions(drive.windows() / "LOGOS.SYS", fs::perms::none);
+    const std::string unreadable = "The file " + (drive.windows() / "LOGOS.SYS").string() +
+                                   " cannot be read: Permission denied.";
+    EXPECT_NE(list().find("shutdown\tC:\\WINDOWS\\logos.sys\tinstalled=unreadable\tbackup=no\t"
+                          "original=copy\t" +
+                          unreadable + "\n"),
+              std::string::npos)
+        << list();
+    expectRefused({"get", "shutdown", q(home.root() / "out.sys")}, unreadable);
+
+    // A folder the user may not write: refused before anything is copied,
+    // the backup left as it was.
+    fs::permissions(drive.windows(), fs::perms(0555));
+    const std::string backedUp = TempDrive::read(startupFolder() / "BACKUP/logow.qnk");
+    const std::string locked =
+        "The folder " + drive.windows().string() + " cannot be written: Permission denied.";
+    expectRefused({"put", "wait", q(pictures() / "pick11.bmp")}, locked);
+    expectRefused({"originals"}, locked);
+    EXPECT_EQ(TempDrive::read(startupFolder() / "BACKUP/logow.qnk"), backedUp);
+    EXPECT_FALSE(fs::exists(startupFolder() / "BACKUP/logow.new"));
+    EXPECT_TRUE(TempDrive::read(drive.windows() / "LOGOW.SYS") == realLogo(10));
+    fs::permissions(drive.windows(), fs::perms(0755));
 }
 
 // Disk images as a stranger hands them over (made by hostile_images.sh),

@@ -1,4 +1,5 @@
 #include "installation_check.h"
+#include "slot_report.h"
 #include "started_store.h"
 
 namespace quenlark {
@@ -72,6 +73,8 @@ TEST_F(CheckTest, FileTooLargeForALogoIsNeverReadCopiedOrShown) {
     EXPECT_EQ(user().status(), "Error while copying file !");
     EXPECT_FALSE(fs::exists(backup(Slot::Wait)));
 
+    EXPECT_EQ(reportSlot(files(), store().paths(), Slot::Wait).installed,
+              SlotReport::Installed::NotALogo);
     const auto findings = checkInstallation(files(), store().paths());
     EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [&](const Finding& f) {
         return f.cause == FindingCause::LogoNotABitmap && f.text.rfind(tooLarge, 0) == 0;
