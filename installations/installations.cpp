@@ -1,6 +1,5 @@
 #include "installations.h"
 
-#include <sys/stat.h>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
@@ -9,7 +8,7 @@
 #include "data_folder.h"
 #include "demo_drive.h"
 #include "image_installation.h"
-#include "regular_file.h"
+#include "ordinary_file.h"
 
 namespace quenlark {
 
@@ -31,22 +30,6 @@ fs::path absolutePath(const fs::path& path) {
     std::error_code ec;
     const fs::path absolute = fs::absolute(path, ec);
     return (ec ? path : absolute).lexically_normal();
-}
-
-// A disk image must be a regular file and a Windows folder a folder, or
-// nothing reads them: a FIFO recorded as the image used last would keep the
-// program waiting for ever.
-std::optional<std::string> whyNotOpenable(const InstallationSource& source) {
-    struct stat info {};
-    if (::stat(source.path.c_str(), &info) != 0)
-        return std::nullopt;  // gone: each kind says so in its own words
-    const bool image = source.kind == InstallationSource::Kind::DiskImage;
-    if (image ? S_ISREG(info.st_mode) : S_ISDIR(info.st_mode))
-        return std::nullopt;
-    const std::string kind = notRegularKind(info.st_mode).value_or("a file");
-    return std::string(image ? "The disk image " : "The Windows folder ") + source.path.string() +
-           " is " + kind + ", not " + (image ? "a regular file" : "a folder") +
-           ", so Quenlark does not open it.";
 }
 
 }  // namespace
@@ -75,8 +58,6 @@ std::variant<OpenInstallation, std::string> Installations::open(
     const bool image = source.kind == InstallationSource::Kind::DiskImage;
     // A folder's drive is where the user named it, links and all.
     source.path = image ? canonicalPath(wanted.path) : absolutePath(wanted.path);
-    if (auto refusal = whyNotOpenable(source))
-        return *refusal;
     std::string error;
     auto opened = image ? openImageInstallation(source, imageWorkFolder(source.path), error)
                         : openFolderInstallation(source, error);
@@ -99,10 +80,8 @@ std::variant<OpenInstallation, std::string> Installations::open(
 
 std::optional<std::string> Installations::settingsFileProblem() const {
     const fs::path file = folders_.settingsFile.toStdString();
-    if (const auto why = whyNotRegular(file))
-        return *why +
-               " Quenlark keeps the installations used lately only in a regular file, "
-               "so it does not read or write that one.";
+    if (const auto why = whyNotOrdinary(file, "The list of installations " + file.string()))
+        return *why + ", so Quenlark neither reads nor writes it.";
     return std::nullopt;
 }
 

@@ -104,7 +104,7 @@ std::optional<std::string> HostFileSystem::whyCannotChange(const std::string& pa
         return std::nullopt;
     if (auto off = leadsOffItsDrive(path))
         return off;
-    if (auto notRegular = whyNotRegular(*host))
+    if (auto notRegular = whyNotAnOrdinaryFile(*host))
         return notRegular;
     const fs::path folder = host->parent_path();
     if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0 && errno != ENOENT)
@@ -128,7 +128,7 @@ bool HostFileSystem::copyFile(const std::string& from, const std::string& to) {
     const auto destination = changeable(to);
     if (!destination)
         return false;
-    if (const auto notRegular = whyNotRegular(*destination))
+    if (const auto notRegular = whyNotAnOrdinaryFile(*destination))
         return fail(*notRegular);
     std::string why;
     return copyFileAtomically(*source, *destination, &why) || fail(why);
@@ -179,7 +179,7 @@ bool HostFileSystem::writeLine(const std::string& path, const std::string& line)
     const auto host = changeable(path);
     if (!host)
         return false;
-    if (const auto notRegular = whyNotRegular(*host))
+    if (const auto notRegular = whyNotAnOrdinaryFile(*host))
         return fail(*notRegular);
     std::string why;
     return writeFileAtomically(*host, line + "\r\n", &why) || fail(why);
@@ -190,7 +190,7 @@ bool HostFileSystem::writeEmptyFile(const std::string& path) {
     const auto host = changeable(path);
     if (!host)
         return false;
-    if (const auto notRegular = whyNotRegular(*host))
+    if (const auto notRegular = whyNotAnOrdinaryFile(*host))
         return fail(*notRegular);
     std::string why;
     return writeFileAtomically(*host, {}, &why) || fail(why);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -8,10 +7,9 @@
 
 namespace quenlark {
 
-// A host file opened for reading, only when it is a regular file. A FIFO, a
-// socket or a device is refused without waiting for it: the file is looked at
-// first, opened without blocking, and looked at again through the open
-// descriptor, so that nothing put in its place meanwhile is read either.
+// A host file opened for reading, only when it is an ordinary file (see
+// openOrdinaryFile): a FIFO, a socket or a device is refused without waiting
+// for it.
 class ReadableFile {
   public:
     explicit ReadableFile(const std::filesystem::path& path);
@@ -31,15 +29,13 @@ class ReadableFile {
     std::string failure_;
 };
 
-// "a FIFO", "a socket", "a device", "a folder": what a file of that mode is,
-// for sentences that refuse it; nothing for a regular file.
-std::optional<std::string> notRegularKind(mode_t mode);
+// The refusal of a host file that is there but is no ordinary file, to be
+// replaced or read: "The file /a/LOGO.SYS is a named pipe (FIFO), not an
+// ordinary file, so Quenlark does not touch it."; nothing for an ordinary
+// file or none.
+std::optional<std::string> whyNotAnOrdinaryFile(const std::filesystem::path& path);
 
-// The refusal of a file that is there but is no regular file, or nothing
-// when `path` is a regular file or is not there (a link is followed).
-std::optional<std::string> whyNotRegular(const std::filesystem::path& path);
-
-// "The file /a/b cannot be read: Permission denied.": `what` ("file",
+// "The file /a/b cannot be read (Permission denied).": `what` ("file",
 // "folder"), the host path, what could not be done and the system's reason.
 std::string hostFailure(const std::string& what, const std::filesystem::path& path,
                         const std::string& action, int error);

@@ -158,7 +158,7 @@ class Command {
 
     int put(Slot slot, const fs::path& file) {
         std::error_code ec;
-        if (const auto notRegular = whyNotRegular(file))
+        if (const auto notRegular = whyNotAnOrdinaryFile(file))
             return failed(*notRegular);
         if (!fs::is_regular_file(file, ec))
             return failed("there is no file " + file.string() + " to install.");
@@ -176,7 +176,7 @@ class Command {
     // there as put installs a file, and the folder removed.
     int putConverted(Slot slot, const fs::path& picture, const converter::ConvertOptions& options) {
         std::error_code ec;
-        if (const auto notRegular = whyNotRegular(picture))
+        if (const auto notRegular = whyNotAnOrdinaryFile(picture))
             return failed(*notRegular);
         if (!fs::is_regular_file(picture, ec))
             return failed("there is no file " + picture.string() + " to install.");

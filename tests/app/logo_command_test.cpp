@@ -398,7 +398,7 @@ TEST_F(LogoCommand, ALookChangesNoByteOfADiskImage) {
     }
 }
 
-// A FIFO (or anything else that is no regular file) as a logo, the picture
+// A FIFO (or anything else that is no ordinary file) as a logo, the picture
 // to install, the list of installations or the image it names: refused at
 // once with a sentence; nothing waits for a writer that never comes.
 TEST_F(LogoCommand, WhatIsNoRegularFileIsRefusedAtOnce) {
@@ -408,21 +408,22 @@ TEST_F(LogoCommand, WhatIsNoRegularFileIsRefusedAtOnce) {
     fs::remove(logo);
     ASSERT_EQ(::mkfifo(logo.c_str(), 0644), 0);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    const std::string refusal = logo.string() + " is a FIFO, not a regular file.";
+    const std::string refusal = logo.string() + " is a named pipe (FIFO), not an ordinary file";
     expectRefused({"backup", "startup"}, refusal);
     expectRefused({"put", "startup", q(pictures() / "pick10.bmp")}, refusal);
     expectRefused({"originals"}, refusal);
-    expectRefused({"put", "wait", q(fifo)}, fifo.string() + " is a FIFO, not a regular file.");
+    expectRefused({"put", "wait", q(fifo)},
+                  fifo.string() + " is a named pipe (FIFO), not an ordinary file");
     EXPECT_TRUE(TempDrive::read(drive.windows() / "LOGOW.SYS") == realLogo(2));
 
     const fs::path config = home.root() / "quenlark/quenlark.conf";
     TempDrive::put(config,
                    "[installations]\n1\\kind=image\n1\\path=" + fifo.string() + "\nsize=1\n");
-    expectRefused({"list"}, "The disk image " + fifo.string() + " is a FIFO, not a regular file",
-                  true);
+    expectRefused({"list"}, "The disk image " + fifo.string() + " is a named pipe (FIFO)", true);
     fs::remove(config);
     ASSERT_EQ(::mkfifo(config.c_str(), 0644), 0);
-    expectRefused({"list"}, config.string() + " is a FIFO, not a regular file.", true);
+    expectRefused({"list"},
+                  "The list of installations " + config.string() + " is a named pipe (FIFO)", true);
 }
 
 // A WINDOWS folder that is a link to another drive's: the drive stays the
@@ -463,7 +464,7 @@ TEST_F(LogoCommand, AsAnOrdinaryUser) {
     // A logo the user may not read is unreadable, and says why.
     fs::permissions(drive.windows() / "LOGOS.SYS", fs::perms::none);
     const std::string unreadable = "The file " + (drive.windows() / "LOGOS.SYS").string() +
-                                   " cannot be read: Permission denied.";
+                                   " cannot be read (Permission denied).";
     EXPECT_NE(list().find("shutdown\tC:\\WINDOWS\\logos.sys\tinstalled=unreadable\tbackup=no\t"
                           "original=copy\t" +
                           unreadable + "\n"),
@@ -476,7 +477,7 @@ TEST_F(LogoCommand, AsAnOrdinaryUser) {
     fs::permissions(drive.windows(), fs::perms(0555));
     const std::string backedUp = TempDrive::read(startupFolder() / "BACKUP/logow.qnk");
     const std::string locked =
-        "The folder " + drive.windows().string() + " cannot be written: Permission denied.";
+        "The folder " + drive.windows().string() + " cannot be written (Permission denied).";
     expectRefused({"put", "wait", q(pictures() / "pick11.bmp")}, locked);
     expectRefused({"originals"}, locked);
     EXPECT_EQ(TempDrive::read(startupFolder() / "BACKUP/logow.qnk"), backedUp);
@@ -663,8 +664,9 @@ TEST_F(HostileImage, AFileThatClaimsAGibibyteCostsNoMemory) {
     const CommandRun list = run(image, {"list"});
     EXPECT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(list.out.rfind("startup\tC:\\logo.sys\tinstalled=not-a-logo\t", 0), 0u) << list.out;
-    expectRefused(run(image, {"get", "startup", q(root_ / "got.sys")}), 1, "larger than 8 MiB",
-                  "got.sys");
+    // The logo store refuses it before the image's copy bound is reached.
+    expectRefused(run(image, {"get", "startup", q(root_ / "got.sys")}), 1,
+                  "is not a logo: it is 1073741824 bytes long", "logo.sys");
     EXPECT_FALSE(fs::exists(root_ / "got.sys"));
     for (const auto& entry : fs::recursive_directory_iterator(home() / "data"))
         EXPECT_LT(entry.is_regular_file() ? entry.file_size() : 0, 1u << 20) << entry.path();

@@ -103,10 +103,10 @@ TEST_F(HostFileSystemTest, FailedCopiesLeaveTheDestinationAlone) {
         const bool fromUnreadable = files.copyFile("C:\\TOOLS\\secret.bmp", "C:\\TOOLS\\copy.bmp");
         const std::string readFailure = files.lastFailure();
         const std::string locked =
-            "The folder " + windows + " cannot be written: Permission denied.";
+            "The folder " + windows + " cannot be written (Permission denied).";
         return (intoLockedFolder ? 1 : 0) | (fromUnreadable ? 2 : 0) | (why != locked ? 4 : 0) |
                (intoLockedFailure != locked ? 8 : 0) |
-               (!says(readFailure, "secret.bmp cannot be read: Permission denied.") ? 16 : 0) |
+               (!says(readFailure, "secret.bmp cannot be read (Permission denied).") ? 16 : 0) |
                (files.whyCannotChange("C:\\TOOLS\\new.bmp") ? 32 : 0);
     });
     EXPECT_EQ(status, 0) << "1: wrote into a folder it may not write; 2: read a file it may not; "
@@ -138,7 +138,7 @@ TEST_F(HostFileSystemTest, CopyInterruptedHalfWayKeepsTheOldContent) {
     EXPECT_FALSE(written);
     EXPECT_TRUE(
         says(files.lastFailure(),
-             "The file " + (drive.windows() / "quenlark.ini").string() + " cannot be written: "))
+             "The file " + (drive.windows() / "quenlark.ini").string() + " cannot be written ("))
         << files.lastFailure();
     EXPECT_EQ(TempDrive::read(drive.windows() / "LOGOW.SYS"), logoBytes("old"));
     EXPECT_EQ(entries(drive.windows()), std::vector<std::string>{"LOGOW.SYS"});

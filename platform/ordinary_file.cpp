@@ -24,15 +24,26 @@ const char* kindOf(mode_t mode) {
     return nullptr;
 }
 
+std::string notOrdinarySentence(const std::string& what, mode_t mode) {
+    const char* kind = kindOf(mode);
+    return what + " is " +
+           (kind ? std::string(kind) + ", not an ordinary file" : "not an ordinary file");
+}
+
 }  // namespace
+
+std::optional<std::string> whyNotOrdinary(const std::filesystem::path& file,
+                                          const std::string& what) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return std::nullopt;
+    return notOrdinarySentence(what, info.st_mode);
+}
 
 int openOrdinaryFile(const std::filesystem::path& file, int flags, const std::string& what,
                      std::string& whyNot) {
     auto notOrdinary = [&](mode_t mode) {
-        const char* kind = kindOf(mode);
-        whyNot = what + " is " +
-                 (kind ? std::string(kind) + ", not an ordinary file" : "not an ordinary file") +
-                 ", so Quenlark does not read it.";
+        whyNot = notOrdinarySentence(what, mode) + ", so Quenlark does not read it.";
         return -1;
     };
     // Looked at before it is opened: opening some devices does something.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace quenlark {
@@ -12,5 +13,11 @@ namespace quenlark {
 // image /home/u/w98.img").
 int openOrdinaryFile(const std::filesystem::path& file, int flags, const std::string& what,
                      std::string& whyNot);
+
+// "WHAT is a named pipe (FIFO), not an ordinary file" when `file` is there
+// and is anything but an ordinary file (a link is followed); nothing when it
+// is one, or is not there. It is looked at, never opened.
+std::optional<std::string> whyNotOrdinary(const std::filesystem::path& file,
+                                          const std::string& what);
 
 }  // namespace quenlark
