@@ -9,6 +9,7 @@
 #include "logo_bitmap.h"
 #include "msdos_sys.h"
 #include "size_check.h"
+#include "volume_notes.h"
 
 namespace quenlark {
 
@@ -25,6 +26,11 @@ class Check {
           msdosSys_(driveRoot_ + "MSDOS.SYS") {}
 
     std::vector<Finding> run() {
+        const std::string letter = paths_.driveLetter();
+        if (!letter.empty())
+            for (std::string& note : volumeNotesOf(files_, letter.front()))
+                add(FindingCause::VolumeCondition, Severity::Note, std::nullopt, driveRoot_,
+                    std::move(note));
         checkMsdosSys();
         for (const auto& slot : kSlots) {
             checkLogo(slot);

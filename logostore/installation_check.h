@@ -27,6 +27,7 @@ enum class FindingCause {
     OtherWindowsFolder,   // WinDir names another folder than the one managed
     CompressedDriveHost,  // HostWinBootDrv: the start-up logo belongs on another drive
     StrayLogoFile,        // a logo under a name or in a folder Windows never reads
+    VolumeCondition,      // how Windows left the drive: not shut down cleanly, lost clusters
 };
 
 // A problem keeps a logo from being shown; a note tells of something that
@@ -45,8 +46,9 @@ struct Finding {
 // Checks the installation that `paths` describe the way Windows 9x reads it
 // at start-up and shutdown: each slot's logo file by its bitmap header, the
 // settings of MSDOS.SYS at the drive root, and logo files where Windows never
-// looks. Reads only: it never changes a file. One finding per problem, none
-// for a sound installation.
+// looks; and, as notes, what the file system knows of how Windows left the
+// drive (see VolumeNotes). Reads only: it never changes a file. One finding
+// per problem, none for a sound installation.
 std::vector<Finding> checkInstallation(FileSystem& files, const StorePaths& paths);
 
 // What a finding is about: its slot's caption ("Start Up"), else its file.

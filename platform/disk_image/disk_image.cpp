@@ -7,9 +7,13 @@
 #include <fstream>
 #include <system_error>
 
+#include "atomic_file.h"
+#include "fuse_access.h"
 #include "image_guard.h"
 #include "image_inspection.h"
 #include "msdos_sys.h"
+#include "volume_condition.h"
+#include "windows_marks.h"
 #include "windows_path.h"
 
 namespace quenlark {
@@ -22,19 +26,24 @@ namespace {
 constexpr std::uint64_t kVhdFooter = 512;
 // mtools reads this file after the system's and the user's, so these are the
 // settings in force whatever those say. The listing format is the one
-// MtoolsVolume reads.
-constexpr std::string_view kMtoolsConfig =
-    "# Written by Quenlark for its own use of mtools.\n"
-    "MTOOLS_SKIP_CHECK=0\n"
-    "MTOOLS_FAT_COMPATIBILITY=0\n"
-    "MTOOLS_LOWER_CASE=0\n"
-    "MTOOLS_NO_VFAT=0\n"
-    "MTOOLS_DOTTED_DIR=0\n"
-    "MTOOLS_NAME_NUMERIC_TAIL=1\n"
-    "MTOOLS_TWENTY_FOUR_HOUR_CLOCK=1\n"
-    "MTOOLS_LOCK_TIMEOUT=10\n"
-    "MTOOLS_DATE_STRING=\"yyyy-mm-dd\"\n"
-    "default_codepage=850\n";
+// MtoolsVolume reads. mtools' checks of the FAT stay on, but for a FAT16
+// volume that Windows has marked (see DiskImage::useVolume): the check of the
+// FAT's fourth byte would refuse it for the two bits Windows keeps there, and
+// only MTOOLS_SKIP_CHECK turns it off.
+std::string mtoolsConfig(bool skipChecks) {
+    return std::string("# Written by Quenlark for its own use of mtools.\n") +
+           "MTOOLS_SKIP_CHECK=" + (skipChecks ? "1" : "0") +
+           "\n"
+           "MTOOLS_FAT_COMPATIBILITY=0\n"
+           "MTOOLS_LOWER_CASE=0\n"
+           "MTOOLS_NO_VFAT=0\n"
+           "MTOOLS_DOTTED_DIR=0\n"
+           "MTOOLS_NAME_NUMERIC_TAIL=1\n"
+           "MTOOLS_TWENTY_FOUR_HOUR_CLOCK=1\n"
+           "MTOOLS_LOCK_TIMEOUT=10\n"
+           "MTOOLS_DATE_STRING=\"yyyy-mm-dd\"\n"
+           "default_codepage=850\n";
+}
 
 // "PID-N": the folders of one opened image apart from those of another open
 // in this process at the same time (the same image opened again before the
@@ -42,6 +51,13 @@ constexpr std::string_view kMtoolsConfig =
 std::string instanceName() {
     static std::atomic<unsigned> opened{0};
     return std::to_string(::getpid()) + "-" + std::to_string(++opened);
+}
+
+std::string upperCaseAscii(std::string name) {
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return name;
 }
 
 bool sameState(const struct stat& a, const struct stat& b) {
@@ -102,13 +118,12 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     std::error_code ec;
     fs::create_directories(disk->workFolder_, ec);
     const fs::path config = disk->workFolder_ / "mtoolsrc";
-    {
-        std::ofstream out(config, std::ios::binary | std::ios::trunc);
-        out << kMtoolsConfig;
-        if (!out.flush())
-            return "The work folder " + disk->workFolder_.string() + " cannot be written.";
-    }
+    const fs::path markedConfig = disk->workFolder_ / "mtoolsrc-marked";
+    if (!writeFileAtomically(config, mtoolsConfig(false)) ||
+        !writeFileAtomically(markedConfig, mtoolsConfig(true)))
+        return "The work folder " + disk->workFolder_.string() + " cannot be written.";
     disk->environment_ = std::make_unique<ToolEnvironment>(disk->workFolder_, config);
+    disk->markedEnvironment_ = std::make_unique<ToolEnvironment>(disk->workFolder_, markedConfig);
 
     auto format = detectImageFormat(disk->image_);
     if (auto* why = std::get_if<std::string>(&format))
@@ -120,12 +135,15 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
         return *why;
     disk->backing_.assign(std::get<ImageChain>(chain).begin() + 1,
                           std::get<ImageChain>(chain).end());
+    const auto noFuse = whyFuseIsUnusable();
+    if (noFuse && !holdsSectorsInPlace(disk->format_))
+        return noFuseSentence(*noFuse);
     removeStaleViews(*disk->environment_, disk->workFolder_);
 
     // A change cut short is finished before anything is read.
     ImageChange leftovers(*disk->environment_,
                           ChangeTarget{disk->image_, qemuFormatName(disk->format_), 0, 0,
-                                       disk->workFolder_ / "change", disk->backing_});
+                                       disk->workFolder_ / "change", disk->backing_, ""});
     if (!leftovers.recover())
         return leftovers.failure();
 
@@ -134,11 +152,14 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     if (auto why = disk->choosePartition(request.partition))
         return *why;
     disk->whyReadOnly_ = whyImageIsReadOnly(disk->image_);
+    if (!disk->whyReadOnly_ && noFuse)
+        disk->whyReadOnly_ = noFuseSentence(*noFuse);
     disk->identity_ = "fat-volume:" + disk->volume_.serial + ":" + disk->volume_.label;
     disk->change_ = std::make_unique<ImageChange>(
-        *disk->environment_,
+        *disk->mtoolsEnvironment_,
         ChangeTarget{disk->image_, qemuFormatName(disk->format_), disk->partition_.offset,
-                     disk->partition_.size, disk->workFolder_ / "change", disk->backing_});
+                     disk->partition_.size, disk->workFolder_ / "change", disk->backing_,
+                     disk->volume_.fatType});
     return disk;
 }
 
@@ -188,8 +209,19 @@ std::optional<std::string> DiskImage::choosePartition(const std::optional<int>& 
     auto useVolume = [&](const DiskPartition& p, const FatVolume& volume) {
         partition_ = p;
         volume_ = volume;
-        reader_ = std::make_unique<MtoolsVolume>(*environment_, diskFile_, p.offset);
-        auto windows = findWindowsFolder(*reader_);
+        // mtools would refuse a FAT16 volume that Windows marked as not shut
+        // down cleanly, or as having met a disk error, for those very marks.
+        // Such a volume is read without mtools' checks of the FAT's start
+        // only when its start is as they require but for the marks; mtools
+        // still refuses any FAT entry that leads outside the volume as it
+        // reads, and fsck.fat judges every change.
+        const auto marks = readWindowsMarks(diskFile_, p.offset, volume.fatType);
+        const bool marked = volume.fatType == "FAT16" && marks && marks->fatStartSound &&
+                            (!marks->shutDownCleanly || marks->diskErrorSeen);
+        mtoolsEnvironment_ = marked ? markedEnvironment_.get() : environment_.get();
+        reader_ = std::make_unique<MtoolsVolume>(*mtoolsEnvironment_, diskFile_, p.offset);
+        listings_.clear();
+        auto windows = findWindowsFolder();
         if (!windows)
             return false;
         std::string text = std::string(1, letter_) + ":";
@@ -242,15 +274,15 @@ std::optional<std::string> DiskImage::choosePartition(const std::optional<int>& 
     return std::nullopt;
 }
 
-std::optional<std::vector<std::string>> DiskImage::findWindowsFolder(MtoolsVolume& volume) {
-    auto root = volume.list({});
+std::optional<std::vector<std::string>> DiskImage::findWindowsFolder() {
+    auto root = list({});
     if (!root)
         return std::nullopt;
     std::vector<std::string> wanted{"WINDOWS"};
     if (const FatEntry* msdos = findFatEntry(*root, "MSDOS.SYS");
         msdos && !msdos->folder && msdos->size <= kLargestMsdosSys) {
         // WinDir names the folder on the boot drive, whatever letter it had.
-        if (auto content = volume.read({msdos->name}, msdos->size))
+        if (auto content = reader_->read({msdos->name}, msdos->size))
             if (auto named = MsdosSys(*content).windowsFolder())
                 wanted = named->names;
     }
@@ -262,7 +294,7 @@ std::optional<std::vector<std::string>> DiskImage::findWindowsFolder(MtoolsVolum
         if (!entry || !entry->folder)
             return std::nullopt;
         found.push_back(entry->name);
-        entries = volume.list(found);
+        entries = list(found);
     }
     return found;
 }
@@ -277,10 +309,15 @@ std::string DiskImage::notice() const {
 
 MtoolsVolume* DiskImage::reader() {
     failure_.clear();
+    struct stat now {};
+    const bool stated = ::stat(image_.c_str(), &now) == 0;
+    if (!stated || !sameState(now, listedState_)) {
+        listings_.clear();
+        listedState_ = now;
+    }
     if (!view_)
         return reader_.get();
-    struct stat now {};
-    if (::stat(image_.c_str(), &now) == 0 && sameState(now, viewedState_))
+    if (stated && sameState(now, viewedState_))
         return reader_.get();
     // Written since the export started: it may hold metadata from before.
     view_.reset();
@@ -291,16 +328,71 @@ MtoolsVolume* DiskImage::reader() {
     return reader_.get();
 }
 
+std::optional<std::vector<FatEntry>> DiskImage::list(const FatPath& folder) {
+    MtoolsVolume* volume = reader();
+    if (!volume)
+        return std::nullopt;
+    std::string key;
+    for (const auto& name : folder)
+        key += "/" + upperCaseAscii(name);
+    if (const auto known = listings_.find(key); known != listings_.end())
+        return known->second;
+    auto entries = volume->list(folder);
+    if (entries)
+        listings_.emplace(key, *entries);
+    return entries;
+}
+
+const std::string& DiskImage::listingFailure() const {
+    return failure_.empty() && reader_ ? reader_->failure() : failure_;
+}
+
+bool DiskImage::listingFoundNoFolder() const {
+    return failure_.empty() && reader_ && reader_->failedAsMissing();
+}
+
 bool DiskImage::change(const std::function<bool(MtoolsVolume&, std::string&)>& edit) {
     failure_.clear();
     if (whyReadOnly_) {
         failure_ = *whyReadOnly_;
         return false;
     }
-    if (change_->apply(edit))
+    // Whatever the outcome, what was listed may be the past now.
+    const bool changed = change_->apply(edit);
+    listings_.clear();
+    if (changed)
         return true;
     failure_ = change_->failure();
     return false;
+}
+
+std::vector<std::string> DiskImage::volumeNotes() {
+    auto condition = recordedCondition(change_->conditionRecord(), image_, partition_.offset);
+    if (!condition) {
+        condition = checkVolumeNow();
+        recordCondition(change_->conditionRecord(), image_, partition_.offset, *condition);
+    }
+    return conditionNotes(*condition);
+}
+
+VolumeCondition DiskImage::checkVolumeNow() {
+    // fsck.fat takes a volume that starts at the file's first byte: the image
+    // itself when it is a bare volume, else an export of the partition.
+    if (holdsSectorsInPlace(format_) && partition_.offset == 0)
+        return checkVolume(*environment_, diskFile_, volume_.fatType);
+    auto started =
+        StorageDaemon::start(*environment_, viewFolder_ / "check",
+                             ExportRequest{image_, qemuFormatName(format_), false,
+                                           partition_.offset, partition_.size, backing_});
+    if (auto* why = std::get_if<std::string>(&started)) {
+        VolumeCondition unchecked = uncheckedVolume(*why);
+        unchecked.marks = readWindowsMarks(diskFile_, partition_.offset, volume_.fatType);
+        return unchecked;
+    }
+    auto& daemon = std::get<std::unique_ptr<StorageDaemon>>(started);
+    VolumeCondition condition = checkVolume(*environment_, daemon->exportFile(), volume_.fatType);
+    daemon->stop();
+    return condition;
 }
 
 void DiskImage::setStepObserver(std::function<void(std::string_view)> observer) {

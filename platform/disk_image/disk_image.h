@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "partition_scan.h"
 #include "storage_daemon.h"
 #include "tool_runner.h"
+#include "volume_condition.h"
 
 namespace quenlark {
 
@@ -49,7 +51,8 @@ class DiskImage {
     // "C:\WIN95": from MSDOS.SYS, else WINDOWS; nothing when the partition
     // holds no such folder.
     const std::optional<std::string>& windowsDirectory() const { return windowsDirectory_; }
-    // Why changes are impossible (a read-only file), or nothing when possible.
+    // Why changes are impossible (a read-only file, no FUSE), or nothing when
+    // possible: known before anything is copied.
     const std::optional<std::string>& whyReadOnly() const { return whyReadOnly_; }
     bool changesPossible() const { return !whyReadOnly_; }
     // Stays the same when the file is moved or copied: "fat-volume:" + the
@@ -70,8 +73,18 @@ class DiskImage {
     // The partition as it is now, for reading; nothing, with the reason in
     // failure(), when the read-only export could not be started again.
     MtoolsVolume* reader();
+    // The entries of a folder of the partition, as reader()->list gives them;
+    // kept while the image file stays as it was, so that looking up one name
+    // after another reads each folder once. On failure: listingFailure(), and
+    // listingFoundNoFolder() when the folder is not there.
+    std::optional<std::vector<FatEntry>> list(const FatPath& folder);
+    const std::string& listingFailure() const;
+    bool listingFoundNoFolder() const;
     // Makes a verified change (see ImageChange::apply).
     bool change(const std::function<bool(MtoolsVolume&, std::string&)>& edit);
+    // What the installation check says of the volume's condition: Windows not
+    // shut down cleanly, lost clusters, ... (see conditionNotes).
+    std::vector<std::string> volumeNotes();
     // Why the last reader() or change() failed.
     const std::string& failure() const { return failure_; }
     // A folder of this process for files on their way into or out of the image.
@@ -84,7 +97,8 @@ class DiskImage {
     explicit DiskImage(const DiskImageRequest& request);
     std::optional<std::string> openDiskView();
     std::optional<std::string> choosePartition(const std::optional<int>& wanted);
-    std::optional<std::vector<std::string>> findWindowsFolder(MtoolsVolume& volume);
+    std::optional<std::vector<std::string>> findWindowsFolder();
+    VolumeCondition checkVolumeNow();
 
     std::filesystem::path image_;
     std::filesystem::path workFolder_;
@@ -94,13 +108,17 @@ class DiskImage {
     ImageFormat format_ = ImageFormat::Raw;
     ImageChain backing_;  // the inspected backing files beneath the image
     std::unique_ptr<ToolEnvironment> environment_;
-    std::unique_ptr<StorageDaemon> view_;  // for formats mtools cannot read in place
-    struct stat viewedState_ {};           // the image file when the export was started
-    std::filesystem::path diskFile_;       // the whole disk as plain sectors
+    std::unique_ptr<ToolEnvironment> markedEnvironment_;  // mtools without its checks
+    const ToolEnvironment* mtoolsEnvironment_ = nullptr;  // one of them, for this volume
+    std::unique_ptr<StorageDaemon> view_;                 // for formats mtools cannot read in place
+    struct stat viewedState_ {};      // the image file when the export was started
+    std::filesystem::path diskFile_;  // the whole disk as plain sectors
     std::uint64_t diskSize_ = 0;
     DiskPartition partition_;
     FatVolume volume_;
     std::unique_ptr<MtoolsVolume> reader_;
+    std::map<std::string, std::vector<FatEntry>> listings_;  // by folder, upper case
+    struct stat listedState_ {};                             // the image file when listed
     std::unique_ptr<ImageChange> change_;
     std::optional<std::string> windowsDirectory_;
     std::optional<std::string> whyReadOnly_;

@@ -6,6 +6,7 @@
 #include "image_guard.h"
 #include "leftover_tools.h"
 #include "storage_daemon.h"
+#include "volume_condition.h"
 
 namespace quenlark {
 
@@ -15,7 +16,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto kOverlayTimeout = 30s;
-constexpr auto kCheckTimeout = 120s;
 constexpr auto kCommitTimeout = 600s;
 
 fs::path overlayIn(const fs::path& folder) {
@@ -26,6 +26,9 @@ fs::path journalIn(const fs::path& folder) {
 }
 fs::path exportFolderIn(const fs::path& folder) {
     return folder / "export";
+}
+fs::path conditionRecordIn(const fs::path& folder) {
+    return folder / "condition";
 }
 
 std::string firstLines(const std::string& text, std::size_t lines) {
@@ -67,6 +70,10 @@ ImageChain ImageChange::imageChain() const {
     ImageChain chain{{target_.image, target_.format}};
     chain.insert(chain.end(), target_.backing.begin(), target_.backing.end());
     return chain;
+}
+
+fs::path ImageChange::conditionRecord() const {
+    return conditionRecordIn(target_.folder);
 }
 
 void ImageChange::step(std::string_view name) {
@@ -118,7 +125,22 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
     auto& daemon = std::get<std::unique_ptr<StorageDaemon>>(started);
     step("exported");
 
-    MtoolsVolume volume(environment_, daemon->exportFile(), 0);
+    // The volume as it was: recorded by the last check or change while
+    // nothing has written to the image since, else checked now.
+    const fs::path volumeFile = daemon->exportFile();
+    auto before = recordedCondition(conditionRecord(), target_.image, target_.offset);
+    if (!before) {
+        before = checkVolume(environment_, volumeFile, target_.fatType);
+        if (!before->fsck.complete) {
+            daemon->stop();
+            discardOverlay();
+            return fail("fsck.fat could not check the file system of the disk image (" +
+                        before->fsck.failure + "), so nothing was changed.");
+        }
+        recordCondition(conditionRecord(), target_.image, target_.offset, *before);
+    }
+
+    MtoolsVolume volume(environment_, volumeFile, 0);
     std::string editFailure;
     if (!edit(volume, editFailure)) {
         daemon->stop();
@@ -127,18 +149,22 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
     }
     step("written");
 
-    const auto check =
-        runTool(environment_, "fsck.fat", {"-n", daemon->exportFile().string()}, kCheckTimeout);
-    if (!check.exitedCleanly()) {
+    const VolumeCondition after = checkVolume(environment_, volumeFile, target_.fatType);
+    const std::string added = conditionAdded(*before, after);
+    if (!after.fsck.complete || !added.empty()) {
         daemon->stop();
         discardOverlay();
-        return fail(check.started && !check.timedOut
-                        ? "fsck.fat found errors in the file system of the disk image after the "
-                          "change (" +
-                              firstLines(check.out, 3) +
-                              "), so nothing was written to it. If ScanDisk in Windows finds "
-                              "errors too, repair them first."
-                        : toolFailure("fsck.fat", check));
+        if (!after.fsck.complete)
+            return fail(
+                "fsck.fat could not check the file system of the disk image after the "
+                "change (" +
+                after.fsck.failure + "), so nothing was written to it.");
+        return fail(
+            "fsck.fat found errors in the file system of the disk image after the change "
+            "that were not there before (" +
+            added +
+            "), so nothing was written to it. If ScanDisk in Windows finds errors too, "
+            "repair them first.");
     }
     step("checked by fsck");
 
@@ -157,7 +183,11 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
                     ", so nothing was written to the disk image.");
     }
     step("recorded");
-    return commit();
+    if (!commit())
+        return false;
+    // What was checked in the export is what the image holds now.
+    recordCondition(conditionRecord(), target_.image, target_.offset, after);
+    return true;
 }
 
 bool ImageChange::commit() {

@@ -23,13 +23,15 @@ struct ChangeTarget {
     std::filesystem::path folder;
     // The inspected backing files of the image, which a change never writes.
     ImageChain backing = {};
+    std::string fatType;  // "FAT12", "FAT16" or "FAT32"
 };
 
 // Changes an image as a transaction, so that it is never left half changed:
 // the change is made in a qcow2 overlay over the image, exported as a plain
 // FAT volume through qemu-storage-daemon; there it is verified (by the change
-// itself, reading back what it wrote, and by fsck.fat), and only then
-// committed into the image. A commit cut short is done again by the next
+// itself, reading back what it wrote, and by fsck.fat, which must find nothing
+// that it did not find before the change), and only then committed into the
+// image. A commit cut short is done again by the next
 // recovery; an overlay that never reached the commit is thrown away.
 class ImageChange {
   public:
@@ -45,6 +47,10 @@ class ImageChange {
     bool recover();
 
     const std::string& failure() const { return failure_; }
+
+    // Where the condition of the volume is recorded after each check and each
+    // change (see recordCondition).
+    std::filesystem::path conditionRecord() const;
 
     // Called with the name of each step as it is reached; tests stop the
     // process there.

@@ -1,5 +1,6 @@
 #include "image_file_system.h"
 
+#include <cctype>
 #include <fstream>
 #include <system_error>
 
@@ -82,23 +83,19 @@ bool ImageFileSystem::onImage(const WindowsPath& path) const {
 
 ImageFileSystem::Lookup ImageFileSystem::lookUp(const FatPath& path) {
     if (path.empty())
-        return {true, FatEntry{"", "", true, 0}};
-    MtoolsVolume* volume = image_.reader();
-    if (!volume) {
-        fail(image_.failure());
-        return {};
-    }
-    const auto entries = volume->list(parentOf(path));
+        return {true, FatEntry{"", "", true, 0}, std::nullopt};
+    auto entries = image_.list(parentOf(path));
     if (!entries) {
-        if (volume->failedAsMissing())
-            return {true, std::nullopt};
-        fail(volume->failure());
+        if (image_.listingFoundNoFolder())
+            return {true, std::nullopt, std::nullopt};
+        fail(image_.listingFailure());
         return {};
     }
     const FatEntry* entry = findFatEntry(*entries, path.back());
-    if (!entry)
-        return {true, std::nullopt};
-    return {true, *entry};
+    std::optional<FatEntry> found;
+    if (entry)
+        found = *entry;
+    return {true, std::move(found), std::move(entries)};
 }
 
 bool ImageFileSystem::isFolder(const FatPath& path) {
@@ -166,15 +163,17 @@ bool ImageFileSystem::writeImageFile(const FatPath& path, const std::string& con
         std::optional<FatAttributes> kept;
         if (existing.entry) {
             kept = volume.attributes(target);
+            if (!kept)
+                return false;
+            // Left by someone else's change: this name is ours. The folder is
+            // as it was listed, since the change starts from the image.
             const FatPath temporary = child(parent, kTemporaryName);
-            const auto entries = volume.list(parent);
-            if (!kept || !entries)
+            if (existing.siblings && findFatEntry(*existing.siblings, kTemporaryName) &&
+                !volume.remove(temporary))
                 return false;
-            // Left by someone else's change: this name is ours.
-            if (findFatEntry(*entries, kTemporaryName) && !volume.remove(temporary))
+            if (!volume.put(staged, temporary) || !volume.replace(temporary, target))
                 return false;
-            if (!volume.put(staged, temporary) || !volume.remove(target) ||
-                !volume.rename(temporary, target) || !volume.setAttributes(target, *kept))
+            if (*kept != kNewFileAttributes && !volume.setAttributes(target, *kept))
                 return false;
         } else if (!volume.put(staged, target)) {
             return false;
@@ -385,6 +384,12 @@ bool ImageFileSystem::setCurrentDirectory(const std::string& path) {
                                     : false;
     currentDirectory_ = parsed->text();
     return true;
+}
+
+std::vector<std::string> ImageFileSystem::volumeNotes(char letter) {
+    if (std::toupper(static_cast<unsigned char>(letter)) != image_.driveLetter())
+        return {};
+    return image_.volumeNotes();
 }
 
 std::optional<std::string> ImageWindowsDirectory::query() {

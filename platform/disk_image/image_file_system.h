@@ -6,6 +6,7 @@
 #include "drive_map.h"
 #include "file_system.h"
 #include "host_file_system.h"
+#include "volume_notes.h"
 #include "windows_directory.h"
 
 namespace quenlark {
@@ -14,7 +15,7 @@ namespace quenlark {
 // host, as the host file system maps it (Z: is "/"). One current directory
 // spans both. Copies go between the host and the image either way, and within
 // the image; each change to the image is one verified transaction.
-class ImageFileSystem : public FileSystem {
+class ImageFileSystem : public FileSystem, public VolumeNotes {
   public:
     // Starts in `currentDirectory`, by default the process's working directory
     // in Windows form. `hostDrives` must not map the image's letter.
@@ -36,13 +37,15 @@ class ImageFileSystem : public FileSystem {
     std::optional<std::string> readFile(const std::string& path, std::uint64_t maxBytes) override;
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
+    std::vector<std::string> volumeNotes(char letter) override;
 
   private:
     // What is at a path on the image: `found` is false when the lookup itself
-    // failed (the reason is in lastFailure_).
+    // failed (the reason is in lastFailure_). `siblings`: the folder it is in.
     struct Lookup {
         bool found = false;
         std::optional<FatEntry> entry;
+        std::optional<std::vector<FatEntry>> siblings;
     };
 
     std::optional<WindowsPath> resolve(const std::string& path);

@@ -193,6 +193,10 @@ bool MtoolsVolume::rename(const FatPath& from, const FatPath& to) {
     return run("mmove", {mtoolsPath(from), mtoolsPath(to)}).has_value();
 }
 
+bool MtoolsVolume::replace(const FatPath& from, const FatPath& to) {
+    return run("mmove", {"-D", "o", mtoolsPath(from), mtoolsPath(to)}).has_value();
+}
+
 std::optional<FatAttributes> MtoolsVolume::attributes(const FatPath& file) {
     const auto result = run("mattrib", {mtoolsPath(file)});
     if (!result)

@@ -29,6 +29,9 @@ struct FatAttributes {
     bool operator==(const FatAttributes&) const = default;
 };
 
+// What mcopy gives a file it makes.
+inline constexpr FatAttributes kNewFileAttributes{false, false, false, true};
+
 // A FAT volume that lies in a file from byte `offset` on, reached through
 // mtools. mtools finds names without regard to letter case. Every call that
 // fails keeps its reason; anything mtools prints on its error output counts as
@@ -60,6 +63,8 @@ class MtoolsVolume {
     bool makeFolder(const FatPath& folder);
     // Renames a file within its folder.
     bool rename(const FatPath& from, const FatPath& to);
+    // Renames a file within its folder over another, which goes.
+    bool replace(const FatPath& from, const FatPath& to);
     std::optional<FatAttributes> attributes(const FatPath& file);
     bool setAttributes(const FatPath& file, const FatAttributes& attributes);
 

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "fuse_access.h"
 #include "image_guard.h"
 #include "leftover_tools.h"
 #include "mount_table.h"
@@ -57,6 +58,20 @@ std::string lastLine(std::string text) {
     return start == std::string::npos ? text : text.substr(start + 1);
 }
 
+// What the daemon's log says went wrong: libfuse's own line when there is one
+// ("fuse: failed to open /dev/fuse: Permission denied"), which names what the
+// user can act on, where the daemon's last line only says that it failed.
+std::string failureInLog(const std::string& log) {
+    for (std::size_t start = 0; start < log.size();) {
+        const std::size_t end = std::min(log.find('\n', start), log.size());
+        const std::string line = log.substr(start, end - start);
+        if (line.rfind("fuse: ", 0) == 0)
+            return line;
+        start = end + 1;
+    }
+    return lastLine(log);
+}
+
 std::vector<std::string> daemonArguments(const fs::path& folder, const ExportRequest& request) {
     // A read-only view takes no lock: it must neither keep a writer out nor
     // look like an emulator to the check before a change. Only the top of a
@@ -96,6 +111,8 @@ std::vector<std::string> daemonArguments(const fs::path& folder, const ExportReq
 
 std::variant<std::unique_ptr<StorageDaemon>, std::string> StorageDaemon::start(
     const ToolEnvironment& environment, const fs::path& folder, const ExportRequest& request) {
+    if (auto why = whyFuseIsUnusable())
+        return noFuseSentence(*why);
     std::error_code ec;
     fs::create_directories(folder, ec);
     cleanUpStaleExport(environment, folder);
@@ -119,7 +136,7 @@ std::variant<std::unique_ptr<StorageDaemon>, std::string> StorageDaemon::start(
             daemon->running_ = false;
             if (*code == kProgramNotFound)
                 return missingToolSentence("qemu-storage-daemon");
-            const std::string said = lastLine(readAll(logFileIn(folder)));
+            const std::string said = failureInLog(readAll(logFileIn(folder)));
             return "qemu-storage-daemon could not show the disk image" +
                    (said.empty() ? std::string(".") : ": " + said);
         }

@@ -20,6 +20,7 @@
 #include <set>
 
 #include "fake_io_sys.h"
+#include "fuse_access.h"
 #include "image_maker.h"
 #include "logo_bitmap.h"
 #include "ordinary_user.h"
@@ -207,6 +208,8 @@ TEST_F(LogoCommand, PutConvertInstallsAPicture) {
 // The same commands on a disk image, changed in place and left clean; a copy
 // of the image under another name finds the originals of the first.
 TEST_F(LogoCommand, DiskImageAndItsCopyShareTheirOriginals) {
+    if (const auto noFuse = whyFuseIsUnusable())
+        GTEST_SKIP() << noFuseSentence(*noFuse);
     ImageMaker maker(home.root() / "images");
     ImageRecipe recipe;
     recipe.files["WINDOWS/LOGOW.SYS"] = realLogo(2);

@@ -101,6 +101,7 @@ bool anythingLeftIn(const fs::path& folder) {
 }
 
 TEST_F(DiskImageTest, KilledAnywhereLeavesTheOldOrTheNewLogo) {
+    SKIP_WITHOUT_FUSE();
     const std::vector<std::string> steps{"checked",  "overlay made",    "exported",
                                          "written",  "checked by fsck", "export stopped",
                                          "recorded", "committed",       "finished"};
@@ -155,6 +156,7 @@ TEST_F(DiskImageTest, KilledAnywhereLeavesTheOldOrTheNewLogo) {
 // Killed alone in the middle of its commit, which goes on without it: the
 // next open ends that commit before it commits again.
 TEST_F(DiskImageTest, KilledAloneItsCommitIsEndedByTheNextOpen) {
+    SKIP_WITHOUT_FUSE();
     const MadeImage image = maker.makeRaw("crash.img", windowsRecipe());
     const fs::path source = drive.tools() / "next.bmp";
     TempDrive::put(source, logoBytes("next"));

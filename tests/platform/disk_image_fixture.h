@@ -8,9 +8,16 @@
 #include <string>
 
 #include "disk_image.h"
+#include "fuse_access.h"
 #include "image_file_system.h"
 #include "image_maker.h"
 #include "temp_drive.h"
+
+// Skips the test, with the reason, where this user cannot use FUSE: every
+// change to an image needs it, and every image not in raw or fixed VHD format.
+#define SKIP_WITHOUT_FUSE()                                  \
+    if (const auto noFuse = ::quenlark::whyFuseIsUnusable()) \
+    GTEST_SKIP() << ::quenlark::noFuseSentence(*noFuse)
 
 namespace quenlark::testing {
 

@@ -11,6 +11,7 @@
 #include "disk_image_fixture.h"
 #include "image_guard.h"
 #include "process_files.h"
+#include "ordinary_user.h"
 
 namespace quenlark {
 namespace {
@@ -122,6 +123,7 @@ TEST_F(ImageChangeRefusal, ReadOnlyFile) {
 }
 
 TEST_F(ImageChangeRefusal, HeldByAnEmulatorOrAnotherProgram) {
+    SKIP_WITHOUT_FUSE();
     const auto daemon = startTool(
         maker.environment(), "qemu-storage-daemon",
         {"--blockdev",
@@ -156,18 +158,39 @@ TEST_F(ImageChangeRefusal, HeldByAnEmulatorOrAnotherProgram) {
     EXPECT_TRUE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS")) << files->lastFailure();
 }
 
-// FATs that differ: fsck.fat finds them after the change, which is dropped.
+// A change is judged by what it adds to what fsck.fat finds: FATs that
+// differ already do not stop it, but a cluster it leaves in use by no file
+// does (an mmove that goes on to mark one in both FATs).
 TEST_F(ImageChangeRefusal, DamagedFileSystem) {
+    SKIP_WITHOUT_FUSE();
     const std::string volume = image.file.string() + "@@" + std::to_string(image.offset);
     const std::string info = maker.run("minfo", {"-i", volume, "::"});
-    const auto secondFat =
-        (numberAfter(info, "reserved (boot) sectors:") + numberAfter(info, "sectors per fat:")) *
-        512;
+    const auto firstFat = numberAfter(info, "reserved (boot) sectors:") * 512;
+    const auto secondFat = firstFat + numberAfter(info, "sectors per fat:") * 512;
     overwrite(image.file, image.offset + secondFat + 4000, "\xff\xff");
-    expectRefused("fsck.fat found errors");
+    ASSERT_TRUE(mentions(maker.fsckFindings(image), "FATs differ"));
+    EXPECT_TRUE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS")) << files->lastFailure();
+    EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("new")));
+    const std::string found = maker.fsckFindings(image);
+    EXPECT_TRUE(mentions(found, "FATs differ"));
+    EXPECT_FALSE(mentions(found, "Reclaimed"));
+
+    ToolFolder tools(drive.root().parent_path() / "bin");
+    const std::string lost = std::to_string(2 * 15000);
+    tools.replace("mmove",
+                  "/usr/bin/mmove \"$@\" || exit 1\nfor at in " + std::to_string(firstFat) + " " +
+                      std::to_string(secondFat) +
+                      "; do printf '\\377\\377' | /usr/bin/dd of=\"$2\" bs=1 seek=$((at + " + lost +
+                      ")) conv=notrunc status=none; done");
+    TempDrive::put(drive.tools() / "new.bmp", logoBytes("newer"));
+    const std::string before = fileContent(image.file);
+    EXPECT_FALSE(files->copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS"));
+    EXPECT_TRUE(mentions(files->lastFailure(), "that were not there before (Reclaimed 1 unused"));
+    EXPECT_TRUE(fileContent(image.file) == before);
 }
 
 TEST_F(ImageChangeRefusal, ToolsThatAreMissingOrFail) {
+    SKIP_WITHOUT_FUSE();
     ToolFolder tools(drive.root().parent_path() / "bin");
     tools.remove("qemu-img");
     expectRefused("install the Debian package qemu-utils");
@@ -219,6 +242,7 @@ TEST_F(DiskImageTest, ToolsEndWithWhatTheyStartedWithinTheirBounds) {
     EXPECT_TRUE(ends(std::stoi(hang.out)));
     EXPECT_TRUE(mentions(toolFailureSentence("sh", hang), "sh did not finish within 0 s"));
 
+    SKIP_WITHOUT_FUSE();
     const auto image =
         maker.convert(maker.makeRaw("w.img", windowsRecipe()), ImageFormat::Qcow2, "w.qcow2");
     ToolFolder programs(drive.root().parent_path() / "bin");
@@ -250,6 +274,65 @@ TEST_F(DiskImageTest, ToolsEndWithWhatTheyStartedWithinTheirBounds) {
     ASSERT_FALSE(readProcessFile(leftBehind, "stat").empty());
     ASSERT_TRUE(open(image));
     EXPECT_TRUE(ends(leftBehind));
+}
+
+// Without FUSE, as an ordinary user is on a machine where /dev/fuse is
+// root's alone: raw images and fixed VHDs are read as ever, a change is
+// refused before anything is made, and the other formats are refused, each
+// with the one sentence that says why.
+TEST_F(DiskImageTest, WithoutFuseRawImagesAreReadAndChangesRefused) {
+    std::string why;
+    const auto user = ordinaryUser(&why);
+    if (!user)
+        GTEST_SKIP() << why;
+    const MadeImage raw = maker.makeRaw("disk.img", windowsRecipe());
+    const MadeImage fixed = maker.convert(raw, ImageFormat::FixedVhd, "disk.vhd");
+    const MadeImage qcow2 = maker.convert(raw, ImageFormat::Qcow2, "disk.qcow2");
+    TempDrive::put(drive.tools() / "new.bmp", logoBytes("new"));
+    const fs::path failures = drive.root().parent_path() / "failures";
+    handOver(drive.root().parent_path(), *user);
+
+    const std::string before = fileContent(raw.file);
+    const int status = runAsUser(*user, [&] {
+        const auto noFuse = whyFuseIsUnusable();
+        if (!noFuse)
+            return 100;
+        const std::string sentence = noFuseSentence(*noFuse);
+        std::ofstream out(failures);
+        auto check = [&](bool holds, const std::string& what) {
+            if (!holds)
+                out << what << "\n";
+        };
+        check(refusal(qcow2.file) == sentence, "qcow2: " + refusal(qcow2.file));
+        for (const MadeImage* image : {&raw, &fixed}) {
+            auto opened = DiskImage::open({image->file, {}, workFolder()});
+            auto* disk = std::get_if<std::unique_ptr<DiskImage>>(&opened);
+            if (!disk) {
+                check(false, "not opened: " + std::get<std::string>(opened));
+                continue;
+            }
+            check((*disk)->whyReadOnly() == sentence, "whyReadOnly");
+            ImageFileSystem files(**disk, DriveMap(), onHost(drive.tools()));
+            check(files.readFile("C:\\WINDOWS\\LOGOW.SYS", 1 << 20) == logoBytes("old wait"),
+                  "read: " + files.lastFailure());
+            check(!files.copyFile("new.bmp", "C:\\WINDOWS\\LOGOW.SYS") &&
+                      files.lastFailure() == sentence,
+                  "change: " + files.lastFailure());
+            std::string notes;
+            for (const auto& note : files.volumeNotes('C'))
+                notes += note;
+            check(mentions(notes, "was not checked for lost clusters and other errors: " +
+                                      sentence.substr(0, sentence.size() - 1)),
+                  "notes: " + notes);
+        }
+        check(fileContent(raw.file) == before, "the raw image was changed");
+        out << "checked\n";
+        return 0;
+    });
+    if (status == 100)
+        GTEST_SKIP() << "this machine lets an ordinary user use FUSE";
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(fileContent(failures), "checked\n");
 }
 
 }  // namespace

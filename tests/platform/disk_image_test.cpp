@@ -1,8 +1,14 @@
 // A partition of a disk image as drive C: under the logo store, in every
-// format and FAT type, with the image checked afterwards by tools of its own.
+// format and FAT type, on disks fresh from mkfs.fat and on disks as Windows
+// leaves them, with the image checked afterwards by tools of its own.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+#include <sstream>
+
 #include "disk_image_fixture.h"
+#include "installation_check.h"
 #include "logo_store.h"
 #include "scripted_user.h"
 
@@ -28,24 +34,82 @@ std::string identityBytes(const MadeImage& image) {
     }
 }
 
+// fsck.fat's report as two of them compare: the free-cluster count and the
+// closing summary move with every file written.
+std::string comparable(const std::string& report) {
+    std::istringstream lines(report);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(" files, ") != std::string::npos)
+            continue;
+        if (line.rfind("Free cluster summary", 0) == 0)
+            line = line.substr(0, line.find('('));
+        kept += line + "\n";
+    }
+    return kept;
+}
+
+// What the installation check says of the volume's condition, as one text.
+std::string volumeNotes(FileSystem& files, const StorePaths& paths) {
+    std::string notes;
+    for (const Finding& finding : checkInstallation(files, paths))
+        if (finding.cause == FindingCause::VolumeCondition) {
+            EXPECT_EQ(finding.severity, Severity::Note);
+            notes += finding.text + "\n";
+        }
+    return notes;
+}
+
 // Swap, get, backup, restore and the originals, through the logo store and a
-// scripted user, in each format; each FAT type in some of them.
+// scripted user, in each format; each FAT type in some of them, and each of
+// the imperfections Windows leaves both in place and through an export.
+// Windows' marks stay as they were, fsck.fat finds neither more nor less
+// afterwards, and the installation check tells what it found.
 TEST_F(DiskImageTest, EachFormatAndFatTypeRoundTripsThroughTheLogoStore) {
-    const std::vector<std::pair<ImageFormat, int>> cases{
-        {ImageFormat::Raw, 12},        {ImageFormat::Raw, 32},      {ImageFormat::FixedVhd, 16},
-        {ImageFormat::DynamicVhd, 32}, {ImageFormat::FixedVdi, 12}, {ImageFormat::DynamicVdi, 16},
-        {ImageFormat::Qcow2, 16},      {ImageFormat::Vmdk, 12},
+    using I = Imperfection;
+    struct Case {
+        ImageFormat format;
+        int fatBits;
+        std::set<Imperfection> imperfections;
     };
+    const std::vector<Case> cases{
+        {ImageFormat::Raw, 12, {}},
+        {ImageFormat::Raw, 16, {I::NotShutDownCleanly, I::DiskErrorSeen}},
+        {ImageFormat::Raw,
+         32,
+         {I::NotShutDownCleanly, I::DiskErrorSeen, I::DirtyBootSector, I::LostClusters,
+          I::StaleFreeCount, I::StampedBootSector}},
+        {ImageFormat::FixedVhd, 16, {I::DirtyBootSector, I::LostClusters}},
+        {ImageFormat::DynamicVhd, 32, {I::UnknownFreeCount, I::NotShutDownCleanly}},
+        {ImageFormat::FixedVdi, 12, {I::DirtyBootSector}},
+        {ImageFormat::DynamicVdi, 16, {I::NotShutDownCleanly, I::LostClusters}},
+        {ImageFormat::Qcow2, 16, {I::DiskErrorSeen}},
+        {ImageFormat::Vmdk, 32, {I::StampedBootSector, I::StaleFreeCount, I::LostClusters}},
+    };
+    // What the check says of the imperfections, each text for any of its causes.
+    const std::vector<std::pair<std::string, std::set<Imperfection>>> told{
+        {"Windows was not shut down cleanly; ScanDisk will check the disk at the next start.",
+         {I::NotShutDownCleanly, I::DirtyBootSector}},
+        {"disk error", {I::DiskErrorSeen}},
+        {"(lost clusters)", {I::LostClusters}},
+        {"out of date", {I::StaleFreeCount}},
+        {"backup copy", {I::StampedBootSector}},
+    };
+    SKIP_WITHOUT_FUSE();
     const fs::path newLogo = drive.tools() / "new.bmp";
     TempDrive::put(newLogo, logoBytes("new wait"));
     int number = 0;
-    for (const auto& [format, fatBits] : cases) {
-        SCOPED_TRACE(qemuFormatName(format) + " FAT" + std::to_string(fatBits));
+    for (const auto& [format, fatBits, imperfections] : cases) {
+        SCOPED_TRACE(qemuFormatName(format) + " FAT" + std::to_string(fatBits) + ", " +
+                     std::to_string(imperfections.size()) + " imperfections");
         const std::string name = "disk" + std::to_string(++number);
         MadeImage image = maker.makeRaw(name + ".img", windowsRecipe(fatBits));
+        maker.giveImperfections(image, imperfections);
         if (format != ImageFormat::Raw)
             image = maker.convert(image, format, name + "." + qemuFormatName(format));
         const std::string identity = identityBytes(image);
+        const std::string findings = comparable(maker.fsckFindings(image));
+        const std::string marks = maker.windowsMarks(image);
         fs::remove_all(drive.tools());
         fs::create_directories(drive.tools());
         TempDrive::put(newLogo, logoBytes("new wait"));
@@ -59,6 +123,15 @@ TEST_F(DiskImageTest, EachFormatAndFatTypeRoundTripsThroughTheLogoStore) {
         ScriptedUser user(files);
         LogoStore store(files, windows, user, disk->notice());
         ASSERT_TRUE(store.startUp());
+        const std::string notes = volumeNotes(files, store.paths());
+        for (const auto& [text, causes] : told) {
+            bool caused = false;
+            for (Imperfection cause : causes)
+                caused = caused || imperfections.count(cause) != 0;
+            EXPECT_EQ(notes.find(text) != std::string::npos, caused) << text << " in:\n" << notes;
+        }
+        EXPECT_EQ(notes.empty(),
+                  imperfections.empty() || imperfections == std::set{I::UnknownFreeCount});
         EXPECT_EQ(brief(TempDrive::read(drive.tools() / "ORIGINAL" / "logow.ori")),
                   brief(logoBytes("old wait")));
         // The settings file is the program's own, on the host: a look at an
@@ -91,13 +164,15 @@ TEST_F(DiskImageTest, EachFormatAndFatTypeRoundTripsThroughTheLogoStore) {
         EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("old wait")));
         EXPECT_EQ(brief(maker.readFile(image, "LOGO.SYS")), brief(logoBytes("old start")));
         disk.reset();
-        EXPECT_EQ(maker.fsckFindings(image), "");
+        EXPECT_EQ(comparable(maker.fsckFindings(image)), findings);
+        EXPECT_TRUE(maker.windowsMarks(image) == marks);
         EXPECT_EQ(identityBytes(image), identity);
     }
 }
 
 // Logical drives, a bare volume, and where MSDOS.SYS says Windows lives.
 TEST_F(DiskImageTest, FindsThePartitionAndTheWindowsFolder) {
+    SKIP_WITHOUT_FUSE();
     const auto logical = maker.makeRaw("logical.img", windowsRecipe(16, PartitionLayout::Logical));
     auto disk = open(logical);
     ASSERT_TRUE(disk);
@@ -134,6 +209,7 @@ TEST_F(DiskImageTest, FindsThePartitionAndTheWindowsFolder) {
 // The identity follows the volume (serial number and label), not the file,
 // which may be anywhere: "@@" in its path is part of a name like any other.
 TEST_F(DiskImageTest, IdentitySurvivesACopyOfTheFile) {
+    SKIP_WITHOUT_FUSE();
     const auto image = maker.makeRaw("a.img", windowsRecipe());
     auto original = open(image);
     ASSERT_TRUE(original);
@@ -156,6 +232,7 @@ TEST_F(DiskImageTest, IdentitySurvivesACopyOfTheFile) {
 // The current installation opened anew: the new opening reads on after the
 // old one is let go, though both used the same work folder.
 TEST_F(DiskImageTest, TheSameImageOpenedTwiceInOneProcess) {
+    SKIP_WITHOUT_FUSE();
     const auto image = maker.convert(maker.makeRaw("twice.img", windowsRecipe()),
                                      ImageFormat::Qcow2, "twice.qcow2");
     auto old = open(image);
@@ -169,6 +246,7 @@ TEST_F(DiskImageTest, TheSameImageOpenedTwiceInOneProcess) {
 // Every operation of the interface on the image, next to the host's drive,
 // with one current directory across both.
 TEST_F(DiskImageTest, FileOperationsOnTheImageBehaveAsOnTheHost) {
+    SKIP_WITHOUT_FUSE();
     auto recipe = windowsRecipe();
     recipe.files["WINDOWS/LOGOS.SYS"] = logoBytes("protected");
     recipe.protectedFiles = {"WINDOWS/LOGOS.SYS"};

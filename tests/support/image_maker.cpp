@@ -46,7 +46,8 @@ std::string fileContent(const fs::path& file) {
 ImageMaker::ImageMaker(fs::path folder)
     : folder_(std::move(folder)), environment_(folder_, folder_ / "mtoolsrc") {
     fs::create_directories(folder_);
-    writeFile(folder_ / "mtoolsrc", "MTOOLS_NO_VFAT=0\n");
+    // Its checks off: a volume that Windows marked is looked into all the same.
+    writeFile(folder_ / "mtoolsrc", "MTOOLS_NO_VFAT=0\nMTOOLS_SKIP_CHECK=1\n");
 }
 
 std::string ImageMaker::run(const std::string& program, const std::vector<std::string>& arguments,
@@ -169,7 +170,7 @@ std::optional<std::string> ImageMaker::readFile(const MadeImage& image, const st
     return result.out;
 }
 
-std::string ImageMaker::fsckFindings(const MadeImage& image) {
+fs::path ImageMaker::volumeCopy(const MadeImage& image) {
     const fs::path copy = rawCopy(image);
     const fs::path volume = folder_ / "volume.fat";
     {
@@ -187,11 +188,113 @@ std::string ImageMaker::fsckFindings(const MadeImage& image) {
         }
     }
     fs::remove(copy);
+    return volume;
+}
+
+std::string ImageMaker::fsckFindings(const MadeImage& image) {
+    const fs::path volume = volumeCopy(image);
     const auto result = runTool(environment_, "fsck.fat", {"-n", volume.string()}, 60s);
     fs::remove(volume);
     if (result.exitedCleanly())
         return {};
     return "fsck.fat exit " + std::to_string(result.exitCode) + ": " + result.out + result.err;
+}
+
+std::string ImageMaker::windowsMarks(const MadeImage& image) {
+    const fs::path volume = volumeCopy(image);
+    const auto report = runTool(environment_, "fsck.fat", {"-n", "-v", volume.string()}, 60s);
+    const std::string bytes = fileContent(volume);
+    fs::remove(volume);
+    // "First FAT starts at byte 16384", "2 FATs, 32 bit entries",
+    // "322560 bytes per FAT"
+    const std::string& text = report.out;
+    const std::uint64_t first = numberAfter(text, "First FAT starts at byte");
+    const std::uint64_t entryBits = numberAfter(text, "FATs,");
+    const auto countEnd = text.rfind("FATs,");
+    const auto countStart = text.find_last_not_of("0123456789", countEnd - 2) + 1;
+    const std::uint64_t fats = std::stoull(text.substr(countStart));
+    const auto sizeEnd = text.find(" bytes per FAT");
+    const auto sizeStart = text.find_last_not_of("0123456789", sizeEnd - 1) + 1;
+    const std::uint64_t fatBytes = std::stoull(text.substr(sizeStart));
+    std::string marks(1, bytes.at(entryBits == 32 ? 0x41 : 0x25));
+    for (std::uint64_t copy = 0; copy < fats && entryBits >= 16; ++copy)
+        marks += bytes.substr(first + copy * fatBytes + entryBits / 8, entryBits / 8);
+    return marks;
+}
+
+void ImageMaker::giveImperfections(const MadeImage& raw,
+                                   const std::set<Imperfection>& imperfections) {
+    const std::string volume = raw.file.string() + "@@" + std::to_string(raw.offset);
+    const std::string info = run("minfo", {"-i", volume, "::"});
+    const bool fat32 = info.find("disk type=\"FAT32") != std::string::npos;
+    const std::uint64_t sector = numberAfter(info, "sector size:");
+    const std::uint64_t reserved = numberAfter(info, "reserved (boot) sectors:");
+    const std::uint64_t fats = numberAfter(info, "fats:");
+    const std::uint64_t fatSectors =
+        fat32 ? numberAfter(info, "Big fatlen=") : numberAfter(info, "sectors per fat:");
+    const std::uint64_t totalSectors = fat32 || numberAfter(info, "small size:") == 0
+                                           ? numberAfter(info, "big size:")
+                                           : numberAfter(info, "small size:");
+    const std::uint64_t rootSectors =
+        numberAfter(info, "max available root directory slots:") * 32 / sector;
+    const std::uint64_t dataClusters = (totalSectors - reserved - fats * fatSectors - rootSectors) /
+                                       numberAfter(info, "cluster size:");
+
+    std::fstream disk(raw.file, std::ios::binary | std::ios::in | std::ios::out);
+    auto at = [&](std::uint64_t volumeOffset) {
+        return static_cast<std::streamoff>(raw.offset + volumeOffset);
+    };
+    auto writeBytes = [&](std::uint64_t offset, std::uint64_t value, int count) {
+        disk.seekp(at(offset));
+        for (int i = 0; i < count; ++i)
+            disk.put(static_cast<char>((value >> (8 * i)) & 0xff));
+    };
+    // Clears `bits` in the last byte of FAT entry 1, in every FAT.
+    auto clearInEntry1 = [&](unsigned char bits) {
+        for (std::uint64_t copy = 0; copy < fats; ++copy) {
+            const std::uint64_t last = (reserved + copy * fatSectors) * sector + (fat32 ? 7 : 3);
+            disk.seekg(at(last));
+            const int byte = disk.get();
+            writeBytes(last, static_cast<unsigned char>(byte & ~bits), 1);
+        }
+    };
+    const std::uint64_t infoSector = fat32 ? numberAfter(info, "infoSector location=") : 0;
+    for (Imperfection imperfection : imperfections) {
+        switch (imperfection) {
+            case Imperfection::NotShutDownCleanly:
+                clearInEntry1(fat32 ? 0x08 : 0x80);
+                break;
+            case Imperfection::DiskErrorSeen:
+                clearInEntry1(fat32 ? 0x04 : 0x40);
+                break;
+            case Imperfection::DirtyBootSector:
+                writeBytes(fat32 ? 0x41 : 0x25, 1, 1);
+                break;
+            case Imperfection::LostClusters: {
+                // Two chained clusters near the end, where nothing was written.
+                const std::uint64_t cluster = dataClusters - 4;
+                const int bytes = fat32 ? 4 : 2;
+                for (std::uint64_t copy = 0; copy < fats; ++copy) {
+                    const std::uint64_t fat = (reserved + copy * fatSectors) * sector;
+                    writeBytes(fat + cluster * bytes, cluster + 1, bytes);
+                    writeBytes(fat + (cluster + 1) * bytes, fat32 ? 0x0fffffff : 0xffff, bytes);
+                }
+                break;
+            }
+            case Imperfection::StaleFreeCount:
+                writeBytes(infoSector * sector + 0x1e8, dataClusters / 2, 4);
+                break;
+            case Imperfection::UnknownFreeCount:
+                writeBytes(infoSector * sector + 0x1e8, 0xffffffff, 4);
+                break;
+            case Imperfection::StampedBootSector:
+                disk.seekp(at(3));
+                disk.write("7Dk2bIHC", 8);
+                break;
+        }
+    }
+    if (!disk.flush())
+        throw std::runtime_error("cannot write " + raw.file.string());
 }
 
 }  // namespace quenlark::testing

@@ -34,6 +34,18 @@ struct ImageRecipe {
     std::set<std::string> protectedFiles;
 };
 
+// What Windows 95 and 98 leave on a disk they have used, and ScanDisk mends at
+// the next start.
+enum class Imperfection {
+    NotShutDownCleanly,  // FAT16, FAT32: the clean-shutdown bit of FAT entry 1 cleared
+    DiskErrorSeen,       // FAT16, FAT32: its hard-error bit cleared
+    DirtyBootSector,     // the boot sector's dirty flag set
+    LostClusters,        // FAT16, FAT32: two clusters in use by no file
+    StaleFreeCount,      // FAT32: the free-cluster count of FSInfo out of date
+    UnknownFreeCount,    // FAT32: no free-cluster count kept
+    StampedBootSector,   // FAT32: Windows' name in the boot sector, not in its backup
+};
+
 // A made image and where its FAT volume lies in its disk.
 struct MadeImage {
     std::filesystem::path file;
@@ -51,12 +63,18 @@ class ImageMaker {
     MadeImage makeRaw(const std::string& name, const ImageRecipe& recipe);
     // The same disk in another format, through qemu-img.
     MadeImage convert(const MadeImage& raw, ImageFormat format, const std::string& name);
+    // Leaves a raw image fresh from makeRaw as Windows would: the bytes
+    // changed where the boot sector (read by minfo) says they lie.
+    void giveImperfections(const MadeImage& raw, const std::set<Imperfection>& imperfections);
 
     // A file of the volume (by mtools, from the disk converted to raw), or
     // nothing when it is not there.
     std::optional<std::string> readFile(const MadeImage& image, const std::string& path);
     // What fsck.fat -n finds in the volume: empty when it is clean.
     std::string fsckFindings(const MadeImage& image);
+    // The bytes Windows keeps its marks in, found where fsck.fat says the
+    // FATs lie: the boot sector's flags and entry 1 of each FAT.
+    std::string windowsMarks(const MadeImage& image);
 
     const ToolEnvironment& environment() const { return environment_; }
     // Runs a tool and throws when it fails.
@@ -65,6 +83,8 @@ class ImageMaker {
 
   private:
     std::filesystem::path rawCopy(const MadeImage& image);
+    // The FAT volume alone, as a file of its own.
+    std::filesystem::path volumeCopy(const MadeImage& image);
 
     std::filesystem::path folder_;
     ToolEnvironment environment_;
