@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "atomic_file.h"
+#include "change_journal.h"
 #include "fuse_access.h"
 #include "image_guard.h"
 #include "image_inspection.h"
@@ -140,15 +141,24 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
         return noFuseSentence(*noFuse);
     removeStaleViews(*disk->environment_, disk->workFolder_);
 
-    // A change cut short is finished before anything is read.
-    ImageChange leftovers(*disk->environment_,
-                          ChangeTarget{disk->image_, qemuFormatName(disk->format_), 0, 0,
-                                       disk->workFolder_ / "change", disk->backing_, ""});
-    if (!leftovers.recover())
-        return leftovers.failure();
-
     if (auto why = disk->openDiskView())
         return *why;
+    // A change cut short is finished before anything is read, or set aside
+    // when the image was written since.
+    const std::string stateBefore = imageFileState(disk->image_);
+    ImageChange leftovers(*disk->environment_,
+                          ChangeTarget{disk->image_, qemuFormatName(disk->format_), 0, 0,
+                                       disk->workFolder_ / "change", disk->backing_, "",
+                                       disk->diskFile_});
+    if (!leftovers.recover())
+        return leftovers.failure();
+    disk->recoveryNotice_ = leftovers.notice();
+    if (disk->view_ && imageFileState(disk->image_) != stateBefore) {
+        // The view may hold metadata from before the commit.
+        disk->view_.reset();
+        if (auto why = disk->openDiskView())
+            return *why;
+    }
     if (auto why = disk->choosePartition(request.partition))
         return *why;
     disk->whyReadOnly_ = whyImageIsReadOnly(disk->image_);
@@ -159,7 +169,7 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
         *disk->mtoolsEnvironment_,
         ChangeTarget{disk->image_, qemuFormatName(disk->format_), disk->partition_.offset,
                      disk->partition_.size, disk->workFolder_ / "change", disk->backing_,
-                     disk->volume_.fatType});
+                     disk->volume_.fatType, disk->diskFile_});
     return disk;
 }
 
@@ -301,10 +311,11 @@ std::optional<std::vector<std::string>> DiskImage::findWindowsFolder() {
 
 std::string DiskImage::notice() const {
     const std::string drive = std::string("Drive ") + letter_ + ": is ";
+    const std::string after = recoveryNotice_.empty() ? "" : " " + recoveryNotice_;
     if (partition_.number == 0)
-        return drive + "the FAT volume " + image_.string() + ".";
+        return drive + "the FAT volume " + image_.string() + "." + after;
     return drive + "partition " + std::to_string(partition_.number) + " of " + image_.string() +
-           ".";
+           "." + after;
 }
 
 MtoolsVolume* DiskImage::reader() {
@@ -357,6 +368,9 @@ bool DiskImage::change(const std::function<bool(MtoolsVolume&, std::string&)>& e
         failure_ = *whyReadOnly_;
         return false;
     }
+    // The view of the image is read from when the change is recorded.
+    if (!reader())
+        return false;
     // Whatever the outcome, what was listed may be the past now.
     const bool changed = change_->apply(edit);
     listings_.clear();

@@ -60,7 +60,8 @@ class DiskImage {
     const std::string& identity() const { return identity_; }
     // The image file's name.
     std::string displayName() const { return image_.filename().string(); }
-    // "Drive C: is partition 1 of /home/u/win98.vhd."
+    // "Drive C: is partition 1 of /home/u/win98.vhd.", and what the open did
+    // with a change cut short that it could not finish.
     std::string notice() const;
 
     const std::filesystem::path& image() const { return image_; }
@@ -124,6 +125,7 @@ class DiskImage {
     std::optional<std::string> whyReadOnly_;
     std::string identity_;
     std::string failure_;
+    std::string recoveryNotice_;
 };
 
 }  // namespace quenlark

@@ -1,8 +1,10 @@
 #include "image_change.h"
 
+#include <ctime>
 #include <system_error>
 
 #include "change_journal.h"
+#include "commit_progress.h"
 #include "image_guard.h"
 #include "leftover_tools.h"
 #include "storage_daemon.h"
@@ -168,6 +170,21 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
     }
     step("checked by fsck");
 
+    // What the commit will write, and what lies there now, so that the next
+    // open can tell a commit cut short from an image written since.
+    CommitRecord base;
+    base.image = target_.image;
+    base.format = target_.format;
+    base.overlay = overlay_;
+    auto described =
+        describeCommit(environment_, base, target_.disk, volumeFile, target_.offset, target_.size);
+    if (auto* why = std::get_if<std::string>(&described)) {
+        daemon->stop();
+        discardOverlay();
+        return fail("The change could not be recorded (" + *why +
+                    "), so nothing was written to the disk image.");
+    }
+
     if (!daemon->stop()) {
         discardOverlay();
         return fail(
@@ -176,8 +193,10 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
     }
     step("export stopped");
 
-    if (!flushToDisk(overlay_) ||
-        !writeCommitRecord(journal_, {target_.image, target_.format, overlay_})) {
+    // The state the image file is in now is the one the commit starts from.
+    auto& record = std::get<CommitRecord>(described);
+    record.imageState = imageFileState(target_.image);
+    if (!flushToDisk(overlay_) || !writeCommitRecord(journal_, record)) {
         discardOverlay();
         return fail("The change could not be recorded in " + target_.folder.string() +
                     ", so nothing was written to the disk image.");
@@ -254,8 +273,7 @@ bool ImageChange::recoverHoldingTheLock() {
     const auto record = readCommitRecord(journal_);
     if (!record) {
         discardOverlay();
-        std::error_code ec;
-        fs::remove(journal_, ec);  // half a record: the commit never started
+        removeCommitRecord(journal_);  // half a record: the commit never started
         return true;
     }
     if (record->image != target_.image || record->overlay != overlay_)
@@ -265,7 +283,38 @@ bool ImageChange::recoverHoldingTheLock() {
     if (auto inUse = whyImageIsInUse(target_.image, {}))
         return fail("A change to the disk image was cut short and cannot be finished now. " +
                     *inUse);
-    return commit();
+    switch (judgeCommit(*record, target_.disk)) {
+        case CommitProgress::NotStarted:
+        case CommitProgress::CutShort:
+            return commit();
+        case CommitProgress::Finished:
+            if (!removeCommitRecord(journal_))
+                return fail("The record of a finished change could not be removed from " +
+                            target_.folder.string() + ".");
+            discardOverlay();
+            return true;
+        case CommitProgress::WrittenSince:
+            setAside();
+            return true;
+    }
+    return true;
+}
+
+void ImageChange::setAside() {
+    // Replayed now, the change would go over what was written since.
+    const std::time_t now = std::time(nullptr);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", std::localtime(&now));
+    const fs::path aside = target_.folder.parent_path() / ("set-aside-" + std::string(stamp));
+    std::error_code ec;
+    fs::create_directories(aside, ec);
+    for (const fs::path& file : {overlay_, journal_, fs::path(journal_.string() + ".bytes")})
+        fs::rename(file, aside / file.filename(), ec);
+    flushToDisk(target_.folder);
+    notice_ =
+        "A change to the disk image was cut short and not finished, because the image "
+        "has been written to since (by an emulator?); the change is kept in " +
+        aside.string() + ", and the image is as that left it.";
 }
 
 }  // namespace quenlark

@@ -24,6 +24,9 @@ struct ChangeTarget {
     // The inspected backing files of the image, which a change never writes.
     ImageChain backing = {};
     std::string fatType;  // "FAT12", "FAT16" or "FAT32"
+    // The image's whole disk as plain bytes, to read: the image itself, or
+    // a read-only view of it.
+    std::filesystem::path disk;
 };
 
 // Changes an image as a transaction, so that it is never left half changed:
@@ -31,8 +34,10 @@ struct ChangeTarget {
 // FAT volume through qemu-storage-daemon; there it is verified (by the change
 // itself, reading back what it wrote, and by fsck.fat, which must find nothing
 // that it did not find before the change), and only then committed into the
-// image. A commit cut short is done again by the next
-// recovery; an overlay that never reached the commit is thrown away.
+// image. A commit cut short is done again by the next recovery, unless the
+// image has been written to since (an emulator was started on it): then the
+// overlay is set aside and the image left as it is. An overlay that never
+// reached the commit is thrown away.
 class ImageChange {
   public:
     ImageChange(const ToolEnvironment& environment, ChangeTarget target);
@@ -47,6 +52,9 @@ class ImageChange {
     bool recover();
 
     const std::string& failure() const { return failure_; }
+    // What the last recovery did that the user must hear of: a change that
+    // it set aside, and where it lies. Empty when there is nothing to tell.
+    const std::string& notice() const { return notice_; }
 
     // Where the condition of the volume is recorded after each check and each
     // change (see recordCondition).
@@ -63,6 +71,7 @@ class ImageChange {
     // The image and the backing files beneath it.
     ImageChain imageChain() const;
     bool commit();
+    void setAside();
     void discardOverlay();
     void step(std::string_view name);
     bool fail(std::string sentence);
@@ -73,6 +82,7 @@ class ImageChange {
     std::filesystem::path journal_;
     std::filesystem::path exportFolder_;
     std::string failure_;
+    std::string notice_;
     std::function<void(std::string_view)> observer_;
 };
 

@@ -1,11 +1,10 @@
 #include "volume_condition.h"
 
-#include <sys/stat.h>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "atomic_file.h"
+#include "change_journal.h"
 
 namespace quenlark {
 
@@ -31,19 +30,6 @@ bool has(const VolumeCondition& condition, FsckFinding::Kind kind) {
         if (finding.kind == kind)
             return true;
     return false;
-}
-
-// "dev ino size mtime ctime", nanoseconds included, or empty when the file
-// cannot be looked at.
-std::string fileState(const fs::path& image) {
-    struct stat info {};
-    if (::stat(image.c_str(), &info) != 0)
-        return {};
-    std::ostringstream state;
-    state << info.st_dev << ' ' << info.st_ino << ' ' << info.st_size << ' ' << info.st_mtim.tv_sec
-          << '.' << info.st_mtim.tv_nsec << ' ' << info.st_ctim.tv_sec << '.'
-          << info.st_ctim.tv_nsec;
-    return state.str();
 }
 
 std::string hex(const std::string& bytes) {
@@ -165,7 +151,7 @@ std::string conditionAdded(const VolumeCondition& before, const VolumeCondition&
 
 void recordCondition(const fs::path& record, const fs::path& image, std::uint64_t offset,
                      const VolumeCondition& condition) {
-    const std::string state = fileState(image);
+    const std::string state = imageFileState(image);
     if (state.empty() || !condition.fsck.complete)
         return;
     std::ostringstream text;
@@ -191,7 +177,7 @@ std::optional<VolumeCondition> recordedCondition(const fs::path& record, const f
     std::ifstream in(record, std::ios::binary);
     std::string header, state, at, marksLine;
     if (!std::getline(in, header) || header != kRecordHeader || !std::getline(in, state) ||
-        state != fileState(image) || state.empty() || !std::getline(in, at) ||
+        state != imageFileState(image) || state.empty() || !std::getline(in, at) ||
         at != std::to_string(offset) || !std::getline(in, marksLine))
         return std::nullopt;
     VolumeCondition condition;

@@ -43,9 +43,9 @@ std::vector<std::string> conditionNotes(const VolumeCondition& condition);
 std::string conditionAdded(const VolumeCondition& before, const VolumeCondition& after);
 
 // The condition of the volume at byte `offset` of `image` is kept in `record`
-// together with the image file's state (device, inode, size, modification and
-// change times), and read back only while the file is in that state: any
-// write since, by anyone, makes the record stale.
+// together with the image file's state (see imageFileState), and read back
+// only while the file is in that state: any write since, by anyone, makes the
+// record stale.
 void recordCondition(const std::filesystem::path& record, const std::filesystem::path& image,
                      std::uint64_t offset, const VolumeCondition& condition);
 std::optional<VolumeCondition> recordedCondition(const std::filesystem::path& record,

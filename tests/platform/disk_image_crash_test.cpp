@@ -182,5 +182,92 @@ TEST_F(DiskImageTest, KilledAloneItsCommitIsEndedByTheNextOpen) {
         ::close(writer);
 }
 
+// A commit cut short is finished at the next open only on the image as it
+// left it. When something wrote to the image in between (an emulator started
+// on it: Windows' mark of a session that did not end, a file of its own), the
+// change is set aside, the open says so, and the image stays as it was found.
+TEST_F(DiskImageTest, ACommitCutShortIsFinishedOnlyWhereNothingWroteSince) {
+    SKIP_WITHOUT_FUSE();
+    struct Way {
+        const char* what;
+        std::string killAt;  // a step, or "-": during the commit
+        bool emulatorWroteSince;
+    };
+    const std::vector<Way> ways{
+        {"before the commit, then an emulator", "recorded", true},
+        {"during the commit", "-", false},
+        {"during the commit, then an emulator", "-", true},
+    };
+    const fs::path source = drive.tools() / "next.bmp";
+    TempDrive::put(source, logoBytes("next"));
+    const fs::path emulated = drive.tools() / "emu.txt";
+    TempDrive::put(emulated, "written by Windows");
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        fs::remove_all(workFolder());
+        const MadeImage image = maker.makeRaw("crash.img", windowsRecipe());
+        const std::string original = fileContent(image.file);
+        int status = 0;
+        {
+            // Slowed down to a trickle, the commit writes its first clusters
+            // and is killed with the whole run as soon as the image shows
+            // them, long before it writes its last.
+            ToolFolder tools(drive.root().parent_path() /
+                             ("bin" + std::to_string(&way - &ways[0])));
+            const std::string written = "/usr/bin/stat -c %y '" + image.file.string() + "'";
+            tools.replace("qemu-img",
+                          "if [ \"$1\" = commit ]; then shift; before=$(" + written +
+                              "); /usr/bin/qemu-img commit -r 65536 \"$@\" &\n"
+                              "for i in $(/usr/bin/seq 200); do [ \"$(" +
+                              written +
+                              ")\" = \"$before\" ] || break; /usr/bin/sleep 0.05; done\n"
+                              "kill -KILL $PPID; kill -KILL 0; fi\nexec /usr/bin/qemu-img \"$@\"");
+            status =
+                runHelper({image.file.string(), workFolder().string(), source.string(), way.killAt},
+                          std::nullopt);
+        }
+        ASSERT_TRUE(WIFSIGNALED(status));
+        // Killed during the commit: some of it is in the image, not all.
+        EXPECT_EQ(fileContent(image.file) != original, way.killAt == "-");
+        EXPECT_NE(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("next")));
+        if (way.emulatorWroteSince) {
+            maker.giveImperfections(image, {Imperfection::NotShutDownCleanly});
+            maker.run("mcopy", {"-i", image.file.string() + "@@" + std::to_string(image.offset),
+                                emulated.string(), "::/WINDOWS/EMU.TXT"});
+        }
+        const std::string found = fileContent(image.file);
+
+        auto disk = open(image);
+        ASSERT_TRUE(disk);
+        EXPECT_FALSE(anythingLeftIn(workFolder()));
+        if (!way.emulatorWroteSince) {
+            EXPECT_EQ(brief(maker.readFile(image, "WINDOWS/LOGOW.SYS")), brief(logoBytes("next")));
+            EXPECT_EQ(maker.fsckFindings(image), "");
+            continue;
+        }
+        EXPECT_TRUE(fileContent(image.file) == found);
+        EXPECT_EQ(maker.readFile(image, "WINDOWS/EMU.TXT"), "written by Windows");
+        EXPECT_TRUE(mentions(disk->notice(),
+                             "was cut short and not finished, because the image "
+                             "has been written to since"));
+        std::vector<fs::path> setAside;
+        for (const auto& entry : fs::directory_iterator(workFolder()))
+            if (entry.path().filename().string().rfind("set-aside-", 0) == 0)
+                setAside.push_back(entry.path());
+        ASSERT_EQ(setAside.size(), 1u);
+        EXPECT_TRUE(fs::exists(setAside[0] / "overlay.qcow2"));
+        EXPECT_TRUE(mentions(disk->notice(), setAside[0].string()));
+        // Nothing is left to finish: a change goes ahead on the image, where
+        // the emulator wrote to one whole (not to one the commit half wrote).
+        if (way.killAt == "-")
+            continue;
+        disk.reset();
+        disk = open(image);
+        ImageFileSystem files(*disk, DriveMap(), onHost(drive.tools()));
+        EXPECT_TRUE(files.copyFile("next.bmp", "C:\\WINDOWS\\LOGOW.SYS")) << files.lastFailure();
+        EXPECT_EQ(maker.readFile(image, "WINDOWS/EMU.TXT"), "written by Windows");
+    }
+}
+
 }  // namespace
 }  // namespace quenlark
