@@ -7,7 +7,9 @@
 // pairs and their ratio, the first swap (when the image was last written by
 // something else, so that its condition is checked anew), and the tool runs of
 // one swap, counted through wrappers on the PATH.
-//   build/bench/image_swap_bench [FOLDER]   (default: a new folder in /tmp)
+//   build/bench/image_swap_bench [FOLDER [QUENLARK_LOGO]]
+// FOLDER (default: a new folder in /tmp, removed at the end) keeps the images
+// when given; QUENLARK_LOGO times another build of the program instead.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -169,7 +171,9 @@ bool bareExportAndMcopy(const ToolEnvironment& environment, const fs::path& fold
 
 int main(int argc, char** argv) {
     fs::path folder;
-    if (argc > 1) {
+    const bool keep = argc > 1;
+    const std::string program = argc > 2 ? argv[2] : QUENLARK_LOGO;
+    if (keep) {
         folder = argv[1];
     } else {
         char pattern[] = "/tmp/quenlark-bench-XXXXXX";
@@ -257,13 +261,16 @@ int main(int argc, char** argv) {
         std::printf("%-12s %10.1f %14.1f %7.2f %12.1f %10d\n", name, median(swaps), median(bare),
                     median(ratios), first, tools);
         std::fflush(stdout);
-        if (format != ImageFormat::Raw)
-            fs::remove(image.file);
-        fs::remove(copy.file);
+        if (!keep) {
+            if (format != ImageFormat::Raw)
+                fs::remove(image.file);
+            fs::remove(copy.file);
+        }
     }
     rusage usage{};
     ::getrusage(RUSAGE_CHILDREN, &usage);
     std::printf("peak memory of the largest process run: %ld KiB\n", usage.ru_maxrss);
-    fs::remove_all(folder);
+    if (!keep)
+        fs::remove_all(folder);
     return 0;
 }

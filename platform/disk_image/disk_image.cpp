@@ -46,6 +46,18 @@ std::string mtoolsConfig(bool skipChecks) {
            "default_codepage=850\n";
 }
 
+// Writes `file` with `content` unless it holds that already, as it does from
+// the second open of an image on.
+bool keepFile(const fs::path& file, const std::string& content) {
+    std::ifstream in(file, std::ios::binary);
+    std::string present(content.size() + 1, '\0');
+    in.read(present.data(), static_cast<std::streamsize>(present.size()));
+    if (in.gcount() == static_cast<std::streamsize>(content.size()) &&
+        present.compare(0, content.size(), content) == 0)
+        return true;
+    return writeFileAtomically(file, content);
+}
+
 // "PID-N": the folders of one opened image apart from those of another open
 // in this process at the same time (the same image opened again before the
 // old one is let go, when the user opens the current installation anew).
@@ -120,8 +132,7 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     fs::create_directories(disk->workFolder_, ec);
     const fs::path config = disk->workFolder_ / "mtoolsrc";
     const fs::path markedConfig = disk->workFolder_ / "mtoolsrc-marked";
-    if (!writeFileAtomically(config, mtoolsConfig(false)) ||
-        !writeFileAtomically(markedConfig, mtoolsConfig(true)))
+    if (!keepFile(config, mtoolsConfig(false)) || !keepFile(markedConfig, mtoolsConfig(true)))
         return "The work folder " + disk->workFolder_.string() + " cannot be written.";
     disk->environment_ = std::make_unique<ToolEnvironment>(disk->workFolder_, config);
     disk->markedEnvironment_ = std::make_unique<ToolEnvironment>(disk->workFolder_, markedConfig);

@@ -1,6 +1,7 @@
 #include "image_change.h"
 
 #include <ctime>
+#include <future>
 #include <system_error>
 
 #include "change_journal.h"
@@ -151,7 +152,19 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
     }
     step("written");
 
+    // What the commit will write, and what lies there now, so that the next
+    // open can tell a commit cut short from an image written since: read
+    // while fsck.fat checks, since both only read.
+    CommitRecord base;
+    base.image = target_.image;
+    base.format = target_.format;
+    base.overlay = overlay_;
+    auto describing = std::async(std::launch::async, [&] {
+        return describeCommit(environment_, base, target_.disk, volumeFile, target_.offset,
+                              target_.size);
+    });
     const VolumeCondition after = checkVolume(environment_, volumeFile, target_.fatType);
+    auto described = describing.get();
     const std::string added = conditionAdded(*before, after);
     if (!after.fsck.complete || !added.empty()) {
         daemon->stop();
@@ -170,14 +183,6 @@ bool ImageChange::apply(const std::function<bool(MtoolsVolume&, std::string&)>& 
     }
     step("checked by fsck");
 
-    // What the commit will write, and what lies there now, so that the next
-    // open can tell a commit cut short from an image written since.
-    CommitRecord base;
-    base.image = target_.image;
-    base.format = target_.format;
-    base.overlay = overlay_;
-    auto described =
-        describeCommit(environment_, base, target_.disk, volumeFile, target_.offset, target_.size);
     if (auto* why = std::get_if<std::string>(&described)) {
         daemon->stop();
         discardOverlay();

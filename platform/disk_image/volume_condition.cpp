@@ -3,7 +3,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "atomic_file.h"
 #include "change_journal.h"
 
 namespace quenlark {
@@ -165,8 +164,17 @@ void recordCondition(const fs::path& record, const fs::path& image, std::uint64_
     }
     writeBlock(text, condition.fsckOut);
     writeBlock(text, condition.fsckErr);
-    // A record that cannot be written is checked anew next time.
-    writeFileAtomically(record, text.str());
+    // Only ever a shortcut, so not flushed to the disk: a record that cannot
+    // be written, or that a crash leaves half written, is checked anew.
+    const fs::path temporary = record.string() + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text.str();
+        if (!out.flush())
+            return;
+    }
+    std::error_code ec;
+    fs::rename(temporary, record, ec);
 }
 
 std::optional<VolumeCondition> recordedCondition(const fs::path& record, const fs::path& image,
