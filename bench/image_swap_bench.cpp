@@ -70,7 +70,7 @@ void makeInstallationTree(const fs::path& root) {
     std::mt19937 random(98);
     std::vector<fs::path> folders{"WINDOWS", "WINDOWS/SYSTEM", "PROGRA~1"};
     while (folders.size() < static_cast<std::size_t>(kFolders)) {
-        const fs::path& parent = folders[std::uniform_int_distribution<std::size_t>(
+        const fs::path parent = folders[std::uniform_int_distribution<std::size_t>(
             0, std::min<std::size_t>(folders.size() - 1, 40))(random)];
         char name[16];
         std::snprintf(name, sizeof name, "D%04zu", folders.size());
@@ -82,7 +82,7 @@ void makeInstallationTree(const fs::path& root) {
     std::vector<int> counts(folders.size(), 0);
     counts[1] = kSystemFiles;
     std::uniform_int_distribution<std::size_t> anyButSystem(0, folders.size() - 2);
-    for (int i = kSystemFiles; i < kFiles - 4; ++i) {  // 4: the logos and WIN.COM
+    for (int i = kSystemFiles; i < kFiles - 5; ++i) {  // 5: the logos, WIN.COM, MSDOS.SYS
         const std::size_t f = anyButSystem(random);
         ++counts[f >= 1 ? f + 1 : f];
     }
@@ -90,7 +90,7 @@ void makeInstallationTree(const fs::path& root) {
     // Sizes from a long-tailed spread, scaled to the data's total.
     std::vector<double> weights;
     std::exponential_distribution<double> tail(1.0);
-    for (int i = 0; i < kFiles - 4; ++i)
+    for (int i = 0; i < kFiles - 5; ++i)
         weights.push_back(std::pow(tail(random) + 0.05, 3.0));
     double sum = 0;
     for (double w : weights)
@@ -119,6 +119,14 @@ void makeInstallationTree(const fs::path& root) {
     writeFile(root / "WINDOWS/LOGOW.SYS", logo("wait"));
     writeFile(root / "WINDOWS/LOGOS.SYS", logo("shut"));
     writeFile(root / "WINDOWS/WIN.COM", "MZ");
+    // Windows 98's own, padded as it pads it.
+    std::string msdosSys =
+        "[Paths]\r\nWinDir=C:\\WINDOWS\r\nWinBootDir=C:\\WINDOWS\r\nHostWinBootDrv=C\r\n\r\n"
+        "[Options]\r\nBootMulti=1\r\nBootGUI=1\r\nDoubleBuffer=1\r\nAutoScan=1\r\n"
+        "WinVer=4.10.2222\r\n";
+    for (int i = 0; i < 18; ++i)
+        msdosSys += ";" + std::string(68, 'x') + "\r\n";
+    writeFile(root / "MSDOS.SYS", msdosSys);
 }
 
 MadeImage makeRealisticImage(ImageMaker& maker, const fs::path& folder) {
@@ -221,7 +229,7 @@ int main(int argc, char** argv) {
         auto swap = [&](const std::string& tag) {
             writeFile(folder / "new.bmp", logo(tag));
             const auto result = runTool(
-                environment, QUENLARK_LOGO,
+                environment, program,
                 {"--image", image.file.string(), "put", "wait", (folder / "new.bmp").string()},
                 120s);
             if (!result.exitedCleanly())
