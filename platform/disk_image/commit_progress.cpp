@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "qemu_node.h"
+
 namespace quenlark {
 
 namespace fs = std::filesystem;
@@ -35,7 +37,8 @@ std::uint64_t numberAfter(const std::string& text, const std::string& key, bool&
 }
 
 // The ranges that the overlay itself holds, from `qemu-img map
-// --output=json`: one object a line, those of depth 0.
+// --output=json` of the overlay without its backing: one object a line,
+// those present.
 std::optional<std::vector<std::pair<std::uint64_t, std::uint64_t>>> overlayRanges(
     const std::string& map) {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
@@ -43,13 +46,12 @@ std::optional<std::vector<std::pair<std::uint64_t, std::uint64_t>>> overlayRange
     for (std::string line; std::getline(lines, line);) {
         if (line.find('{') == std::string::npos)
             continue;
-        bool hasStart = false, hasLength = false, hasDepth = false;
+        bool hasStart = false, hasLength = false;
         const auto start = numberAfter(line, "start", hasStart);
         const auto length = numberAfter(line, "length", hasLength);
-        const auto depth = numberAfter(line, "depth", hasDepth);
-        if (!hasStart || !hasLength || !hasDepth)
+        if (!hasStart || !hasLength || line.find("\"present\":") == std::string::npos)
             return std::nullopt;
-        if (depth == 0 && length > 0)
+        if (line.find("\"present\": true") != std::string::npos && length > 0)
             ranges.emplace_back(start, length);
     }
     return ranges;
@@ -88,8 +90,11 @@ std::variant<CommitRecord, std::string> describeCommit(const ToolEnvironment& en
                                                        CommitRecord record, const fs::path& disk,
                                                        const fs::path& exported,
                                                        std::uint64_t offset, std::uint64_t size) {
+    // Without its backing, which the map would otherwise walk whole: slow
+    // for a VMDK's grain tables.
     const auto map = runTool(environment, "qemu-img",
-                             {"map", "--output=json", "-U", "-f", "qcow2", record.overlay.string()},
+                             {"map", "--output=json", "-U",
+                              qemuNodeName({{record.overlay, "qcow2"}}, NodeAccess{})},
                              kMapTimeout);
     const auto ranges = map.exitedCleanly() ? overlayRanges(map.out) : std::nullopt;
     if (!ranges)
