@@ -222,9 +222,8 @@ int main(int argc, char** argv) {
         MadeImage image = raw;
         if (format != ImageFormat::Raw)
             image = maker.convert(raw, format, stem);
-        MadeImage copy = image;
-        copy.file = folder / "images" / (stem + ".copy");
-        fs::copy_file(image.file, copy.file, fs::copy_options::overwrite_existing);
+        // The bare export's own image, sparse as the image is.
+        const MadeImage copy = maker.convert(raw, format, stem + ".copy");
 
         auto swap = [&](const std::string& tag) {
             writeFile(folder / "new.bmp", logo(tag));
@@ -269,11 +268,9 @@ int main(int argc, char** argv) {
         std::printf("%-12s %10.1f %14.1f %7.2f %12.1f %10d\n", name, median(swaps), median(bare),
                     median(ratios), first, tools);
         std::fflush(stdout);
-        if (!keep) {
-            if (format != ImageFormat::Raw)
-                fs::remove(image.file);
-            fs::remove(copy.file);
-        }
+        fs::remove(copy.file);
+        if (!keep && format != ImageFormat::Raw)
+            fs::remove(image.file);
     }
     rusage usage{};
     ::getrusage(RUSAGE_CHILDREN, &usage);
