@@ -92,10 +92,10 @@ std::variant<CommitRecord, std::string> describeCommit(const ToolEnvironment& en
                                                        std::uint64_t offset, std::uint64_t size) {
     // Without its backing, which the map would otherwise walk whole: slow
     // for a VMDK's grain tables.
-    const auto map = runTool(environment, "qemu-img",
-                             {"map", "--output=json", "-U",
-                              qemuNodeName({{record.overlay, "qcow2"}}, NodeAccess{})},
-                             kMapTimeout);
+    const auto map = runTool(
+        environment, "qemu-img",
+        {"map", "--output=json", "-U", qemuNodeName({{record.overlay, "qcow2"}}, NodeAccess{})},
+        kMapTimeout);
     const auto ranges = map.exitedCleanly() ? overlayRanges(map.out) : std::nullopt;
     if (!ranges)
         return std::string("qemu-img map could not tell what the change writes");

@@ -157,10 +157,10 @@ std::variant<std::unique_ptr<DiskImage>, std::string> DiskImage::open(
     // A change cut short is finished before anything is read, or set aside
     // when the image was written since.
     const std::string stateBefore = imageFileState(disk->image_);
-    ImageChange leftovers(*disk->environment_,
-                          ChangeTarget{disk->image_, qemuFormatName(disk->format_), 0, 0,
-                                       disk->workFolder_ / "change", disk->backing_, "",
-                                       disk->diskFile_});
+    ImageChange leftovers(
+        *disk->environment_,
+        ChangeTarget{disk->image_, qemuFormatName(disk->format_), 0, 0,
+                     disk->workFolder_ / "change", disk->backing_, "", disk->diskFile_});
     if (!leftovers.recover())
         return leftovers.failure();
     disk->recoveryNotice_ = leftovers.notice();

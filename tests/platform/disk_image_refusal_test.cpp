@@ -10,8 +10,8 @@
 
 #include "disk_image_fixture.h"
 #include "image_guard.h"
-#include "process_files.h"
 #include "ordinary_user.h"
+#include "process_files.h"
 
 namespace quenlark {
 namespace {
