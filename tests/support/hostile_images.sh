@@ -88,6 +88,9 @@ qcow2_on lying-format.qcow2 chain/mid.qcow2 raw
 
 # A logo that claims 1 GiB: its folder entry says so, its clusters hold 126 KiB.
 fat_image huge.raw
+# Its settings file is there, so that a look at it has nothing to write: the
+# damage was there before, and a change is judged by what it adds.
+printf 'LastUsedDir=C:\\\r\n' > ini.tmp && mcopy -i huge.raw ini.tmp ::/WINDOWS/QUENLARK.INI && rm ini.tmp
 entry=$(grep -obUaF 'LOGO    SYS' huge.raw | head -n 1 | cut -d: -f1)
 printf '\x00\x00\x00\x40' | dd of=huge.raw bs=1 seek=$((entry + 28)) conv=notrunc status=none
 qemu-img convert -f raw -O qcow2 huge.raw huge-logo.qcow2 && rm huge.raw
