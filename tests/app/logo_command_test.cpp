@@ -608,6 +608,8 @@ class HostileImage : public ::testing::Test {
 };
 
 TEST_F(HostileImage, NamesWithShellSyntaxReachNoShell) {
+    if (const auto noFuse = whyFuseIsUnusable())
+        GTEST_SKIP() << noFuseSentence(*noFuse);
     const auto before = outsideFiles();
     fs::path raw;
     std::set<fs::path> opened;
@@ -629,6 +631,8 @@ TEST_F(HostileImage, NamesWithShellSyntaxReachNoShell) {
 }
 
 TEST_F(HostileImage, ImagesThatNameOtherFilesAreRefusedAndASoundChainChangesOnlyItsTop) {
+    if (const auto noFuse = whyFuseIsUnusable())
+        GTEST_SKIP() << noFuseSentence(*noFuse);
     TempDrive::put(root_ / "new.bmp", realLogo(9));
     const auto before = outsideFiles();
     const std::vector<std::pair<const char*, const char*>> refused{
@@ -662,6 +666,8 @@ TEST_F(HostileImage, ImagesThatNameOtherFilesAreRefusedAndASoundChainChangesOnly
 
 // A logo whose folder entry claims 1 GiB is neither read nor copied whole.
 TEST_F(HostileImage, AFileThatClaimsAGibibyteCostsNoMemory) {
+    if (const auto noFuse = whyFuseIsUnusable())
+        GTEST_SKIP() << noFuseSentence(*noFuse);
     const auto before = outsideFiles();
     const fs::path image = images() / "huge-logo.qcow2";
     const CommandRun list = run(image, {"list"});
