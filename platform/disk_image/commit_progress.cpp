@@ -3,7 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
-#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "qemu_node.h"
 
@@ -25,34 +26,23 @@ constexpr std::uint64_t kLargestCommit = 16 * 1024 * 1024;
 // The unit that a write cut short leaves whole.
 constexpr std::uint64_t kSector = 512;
 
-std::uint64_t numberAfter(const std::string& text, const std::string& key, bool& found) {
-    const auto at = text.find("\"" + key + "\":");
-    found = at != std::string::npos;
-    if (!found)
-        return 0;
-    std::istringstream value(text.substr(at + key.size() + 3));
-    std::uint64_t number = 0;
-    found = static_cast<bool>(value >> number);
-    return number;
-}
-
 // The ranges that the overlay itself holds, from `qemu-img map
-// --output=json` of the overlay without its backing: one object a line,
-// those present.
+// --output=json` of the overlay without its backing: those present.
 std::optional<std::vector<std::pair<std::uint64_t, std::uint64_t>>> overlayRanges(
     const std::string& map) {
+    const auto report = nlohmann::json::parse(map, nullptr, false);
+    if (!report.is_array())
+        return std::nullopt;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
-    std::istringstream lines(map);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.find('{') == std::string::npos)
-            continue;
-        bool hasStart = false, hasLength = false;
-        const auto start = numberAfter(line, "start", hasStart);
-        const auto length = numberAfter(line, "length", hasLength);
-        if (!hasStart || !hasLength || line.find("\"present\":") == std::string::npos)
+    for (const auto& range : report) {
+        const auto start = range.find("start"), length = range.find("length"),
+                   present = range.find("present");
+        if (!range.is_object() || start == range.end() || length == range.end() ||
+            present == range.end() || !start->is_number_unsigned() ||
+            !length->is_number_unsigned() || !present->is_boolean())
             return std::nullopt;
-        if (line.find("\"present\": true") != std::string::npos && length > 0)
-            ranges.emplace_back(start, length);
+        if (present->get<bool>() && length->get<std::uint64_t>() > 0)
+            ranges.emplace_back(start->get<std::uint64_t>(), length->get<std::uint64_t>());
     }
     return ranges;
 }
