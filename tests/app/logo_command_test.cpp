@@ -82,7 +82,9 @@ class LogoCommand : public ::testing::Test {
         }
         QProcess process;
         prepare(process);
-        process.start(QStringLiteral(QUENLARK_LOGO_PROGRAM), arguments);
+        const fs::path program =
+            asUser ? programFor(*asUser, QUENLARK_LOGO_PROGRAM) : fs::path(QUENLARK_LOGO_PROGRAM);
+        process.start(q(program), arguments);
         process.waitForFinished(60000);
         CommandRun result;
         result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;

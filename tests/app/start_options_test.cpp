@@ -136,7 +136,10 @@ class StartOptionsTest : public QObject {
             if (!becomeUser(user))
                 ::_exit(126);
         });
-        child.start(QCoreApplication::applicationFilePath(), QStringList{kChildOption} + arguments);
+        const fs::path program =
+            programFor(user, QCoreApplication::applicationFilePath().toStdString());
+        child.start(QString::fromStdString(program.string()),
+                    QStringList{kChildOption} + arguments);
         if (!child.waitForFinished(60000) || child.exitCode() != 0)
             qWarning("child: %s", child.readAllStandardError().constData());
         std::vector<QStringList> report;

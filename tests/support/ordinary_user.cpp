@@ -4,6 +4,8 @@
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <map>
 #include <system_error>
 
 namespace quenlark::testing {
@@ -60,6 +62,50 @@ int runAsUser(const OrdinaryUser& user, const std::function<int()>& body) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) == 255)
         return -1;
     return WEXITSTATUS(status);
+}
+
+namespace {
+
+// The copies made for users who cannot reach the originals, by original.
+class ProgramCopies {
+  public:
+    ~ProgramCopies() {
+        std::error_code ec;
+        if (!folder_.empty())
+            fs::remove_all(folder_, ec);
+    }
+    fs::path copyOf(const fs::path& program) {
+        if (const auto known = copies_.find(program); known != copies_.end())
+            return known->second;
+        if (folder_.empty()) {
+            char pattern[] = "/tmp/quenlark-programs-XXXXXX";
+            if (!::mkdtemp(pattern))
+                return program;
+            folder_ = pattern;
+            fs::permissions(folder_, fs::perms(0755));
+        }
+        const fs::path copy = folder_ / std::to_string(copies_.size()) / program.filename();
+        std::error_code ec;
+        fs::create_directories(copy.parent_path(), ec);
+        fs::permissions(copy.parent_path(), fs::perms(0755), ec);
+        if (ec || !fs::copy_file(program, copy, ec) || ec)
+            return program;
+        fs::permissions(copy, fs::perms(0755), ec);
+        return copies_[program] = copy;
+    }
+
+  private:
+    fs::path folder_;
+    std::map<fs::path, fs::path> copies_;
+};
+
+}  // namespace
+
+fs::path programFor(const OrdinaryUser& user, const fs::path& program) {
+    if (runAsUser(user, [&] { return ::access(program.c_str(), X_OK) == 0 ? 0 : 1; }) == 0)
+        return program;
+    static ProgramCopies copies;
+    return copies.copyOf(program);
 }
 
 }  // namespace quenlark::testing

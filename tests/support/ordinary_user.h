@@ -35,4 +35,10 @@ bool becomeUser(const OrdinaryUser& user);
 // or died. Assertions inside `body` do not reach the test: return a status.
 int runAsUser(const OrdinaryUser& user, const std::function<int()>& body);
 
+// `program` where `user` can start it: the program itself when the user can
+// reach it, else a copy in a folder of its own that is removed when this
+// process ends. A build tree in root's home (mode 0700) is out of an
+// ordinary user's reach, and opening root's home for a test is not ours to do.
+std::filesystem::path programFor(const OrdinaryUser& user, const std::filesystem::path& program);
+
 }  // namespace quenlark::testing
