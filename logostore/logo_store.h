@@ -34,12 +34,14 @@ class LogoStore {
 
     // The buttons of a slot's page: Swap !, Restore and Backup.
     void onSwap(Slot slot);
-    // Swap ! with a file that did not come from its dialog: one dropped on
-    // the slot's page (`asChosen`: its folder becomes the current and the
-    // remembered one, as a choice in the dialog makes it), or a logo made
-    // for the slot in a folder of its own. The same sequence from the check
-    // on.
-    void swapInFile(Slot slot, const std::string& path, bool asChosen);
+    // Swap ! with a file that did not come from its dialog, the same
+    // sequence from the check on: one dropped on the slot's page, whose
+    // folder becomes the current and the remembered one as a choice in the
+    // dialog makes it; or a logo made from `picture` in a folder of its own,
+    // which the texts name by the picture, since the folder is gone once the
+    // logo is in.
+    void swapInFile(Slot slot, const std::string& path);
+    void swapInMadeLogo(Slot slot, const std::string& madeLogo, const std::string& picture);
     void onRestore(Slot slot);
     void onBackUp(Slot slot);
 
@@ -61,9 +63,10 @@ class LogoStore {
     // installed one up first. True when the user asked for the backup and it
     // was kept (or there was no logo to keep). The backup file is replaced
     // only once the new logo is installed: a swap that fails, or is refused,
-    // leaves the earlier backup as it was.
+    // leaves the earlier backup as it was. `madeFrom`, when given, is the
+    // picture the new logo was made from, which the status line names.
     bool installNewLogo(const std::string& newLogoPath, const std::string& installedPath,
-                        const std::string& backupPath);
+                        const std::string& backupPath, const std::string& madeFrom = {});
 
     // The file a slot's thumbnail shows: its installed logo while "Current" is
     // selected, its backup otherwise.
@@ -81,7 +84,7 @@ class LogoStore {
     // `path` as the dialog's choice: its folder made current.
     ChosenLogo chosenLogo(const std::string& path);
     // Swap ! from the check of the chosen file on.
-    void swapIn(Slot slot, const std::string& path);
+    void swapIn(Slot slot, const std::string& path, const std::string& madeFrom = {});
 
     void captureOriginals();
     void refreshBackupChoices();

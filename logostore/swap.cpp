@@ -48,8 +48,9 @@ LogoStore::ChosenLogo LogoStore::chosenLogo(const std::string& path) {
 }
 
 bool LogoStore::installNewLogo(const std::string& newLogoPath, const std::string& installedPath,
-                               const std::string& backupPath) {
-    const std::string failed = "Error while replacing file " + newLogoPath + " !";
+                               const std::string& backupPath, const std::string& madeFrom) {
+    const std::string failed =
+        "Error while replacing file " + (madeFrom.empty() ? newLogoPath : installedPath) + " !";
     if (refuseImpossibleChange(installedPath, "replaced", failed))
         return false;
     // The present logo waits beside the backup until the new one is in: a
@@ -84,8 +85,8 @@ bool LogoStore::installNewLogo(const std::string& newLogoPath, const std::string
     }
     if (kept)
         commitBackup(pending, backupPath);
-    user_.setStatus("File " + newLogoPath + " has been successfully installed as new " +
-                    installedPath + ".");
+    user_.setStatus((madeFrom.empty() ? "File " + newLogoPath : "The logo made from " + madeFrom) +
+                    " has been successfully installed as new " + installedPath + ".");
     return backedUp;
 }
 
@@ -97,16 +98,19 @@ void LogoStore::onSwap(Slot slot) {
     swapIn(slot, chosen->path);
 }
 
-void LogoStore::swapInFile(Slot slot, const std::string& path, bool asChosen) {
-    if (asChosen)
-        writeSettingsFile(files_, paths_.settingsPath, chosenLogo(path).folder);
+void LogoStore::swapInFile(Slot slot, const std::string& path) {
+    writeSettingsFile(files_, paths_.settingsPath, chosenLogo(path).folder);
     swapIn(slot, path);
 }
 
-void LogoStore::swapIn(Slot slot, const std::string& path) {
+void LogoStore::swapInMadeLogo(Slot slot, const std::string& madeLogo, const std::string& picture) {
+    swapIn(slot, madeLogo, picture);
+}
+
+void LogoStore::swapIn(Slot slot, const std::string& path, const std::string& madeFrom) {
     if (!checkLogoSize(path))
         return;
-    if (installNewLogo(path, paths_.installedOf(slot), paths_.backupOf(slot)))
+    if (installNewLogo(path, paths_.installedOf(slot), paths_.backupOf(slot), madeFrom))
         user_.setBackupChoiceEnabled(slot, true);
     refreshThumbnail(slot);
 }

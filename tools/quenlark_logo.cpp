@@ -196,10 +196,7 @@ class Command {
                                                      converter::ExistingFile::Keep);
         if (!written)
             return failed(written.error());
-        return install(slot, windowsPath(made),
-                       "The logo made from " + windowsPath(picture) +
-                           " has been successfully installed as new " +
-                           store_.paths().installedOf(slot) + ".");
+        return install(slot, windowsPath(made), windowsPath(picture));
     }
 
     int backup(Slot slot) {
@@ -268,15 +265,11 @@ class Command {
   private:
     // Installs a file that passed the size check into the slot; on success
     // says `done`, or the store's status line without it.
-    int install(Slot slot, const std::string& newLogo, const std::string& done = {}) {
+    int install(Slot slot, const std::string& newLogo, const std::string& madeFrom = {}) {
         user_.answerQuestionsWith(backUpFirst_ ? Answer::Yes : Answer::No);
         store_.installNewLogo(newLogo, store_.paths().installedOf(slot),
-                              store_.paths().backupOf(slot));
-        const std::string failure = user_.takeFailure();
-        if (!failure.empty())
-            return failed(failure);
-        printLine(stdout, done.empty() ? user_.lastStatus() : done);
-        return kDone;
+                              store_.paths().backupOf(slot), madeFrom);
+        return outcome();
     }
 
     std::string windowsPath(const fs::path& host) const {

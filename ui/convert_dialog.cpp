@@ -195,6 +195,7 @@ bool ConvertDialog::openPicture(const QString& path) {
     }
     picture_ = *picture;
     pictureEdit_->setText(QDir::toNativeSeparators(path));
+    picturePath_ = QFileInfo(path).absoluteFilePath();
     folder_ = QFileInfo(path).absolutePath();
     remake();
     return logo_.has_value();

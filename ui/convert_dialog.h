@@ -41,6 +41,8 @@ class ConvertDialog : public QDialog {
     BootPreview* preview() const { return preview_; }
     // Where the next open or save dialog starts.
     const QString& folder() const { return folder_; }
+    // The file the logo is made from; empty before one is opened.
+    const QString& picturePath() const { return picturePath_; }
 
     // Where Install can put the logo, by name ("Start Up (LOGO.SYS)"), the
     // first chosen; without any there is no Install.
@@ -67,6 +69,7 @@ class ConvertDialog : public QDialog {
     void showBorderColour();
 
     QString folder_;
+    QString picturePath_;
     QImage picture_;
     std::optional<converter::LogoPicture> logo_;
     converter::Rgb border_{0, 0, 0};

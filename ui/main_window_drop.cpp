@@ -49,7 +49,7 @@ void MainWindow::fileDroppedOnSlot(Slot slot, const DroppedFile& dropped) {
     const std::string windowsPath =
         platform_.drives.toWindows(QFile::encodeName(dropped.path).toStdString());
     if (isInstallableLogo(windowsPath)) {
-        runStoreCommand([&] { store_->swapInFile(slot, windowsPath, true); }, {slot},
+        runStoreCommand([&] { store_->swapInFile(slot, windowsPath); }, {slot},
                         SlotFiles::InstalledAndBackup);
         return;
     }
@@ -93,7 +93,9 @@ void MainWindow::installMadeLogo(Slot slot) {
         return;
     }
     const std::string made = platform_.drives.toWindows(QFile::encodeName(file).toStdString());
-    runStoreCommand([&] { store_->swapInFile(slot, made, false); }, {slot},
+    const std::string picture =
+        platform_.drives.toWindows(QFile::encodeName(converter_->picturePath()).toStdString());
+    runStoreCommand([&] { store_->swapInMadeLogo(slot, made, picture); }, {slot},
                     SlotFiles::InstalledAndBackup);
 }
 
