@@ -175,8 +175,13 @@ ChildEnd waitForChildEnd(pid_t child, std::chrono::steady_clock::time_point dead
     return outcome;
 }
 
+void signalGroup(pid_t leader, int signal) {
+    if (leader > 1)
+        ::kill(-leader, signal);
+}
+
 int collectChild(pid_t child) {
-    ::kill(-child, SIGKILL);
+    signalGroup(child, SIGKILL);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

@@ -47,6 +47,12 @@ ChildEnd waitForChildEnd(pid_t child, std::chrono::steady_clock::time_point dead
 // collects its wait status.
 int collectChild(pid_t child);
 
+// Sends `signal` to the process group that `leader` started (every child is
+// started as the leader of a group of its own). Does nothing for a pid that
+// cannot be such a leader: kill(-1) would reach every process this user
+// may signal, and kill(0) our own group.
+void signalGroup(pid_t leader, int signal);
+
 // A descriptor that reads as ready once the process has ended; -1 when the
 // kernel has none to give.
 int processDescriptor(pid_t pid);

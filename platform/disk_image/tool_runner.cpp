@@ -169,7 +169,7 @@ void collectOutput(pid_t child, std::array<int, 2> pipes, const ToolRun& run,
         if (polled[2].revents != 0) {
             // Whatever it left in its group holds no pipe open for long.
             ended = true;
-            ::kill(-child, SIGKILL);
+            signalGroup(child, SIGKILL);
             deadline = std::min(deadline, Clock::now() + kDrainAfterEnd);
         }
         for (std::size_t i = 0; i < pipes.size(); ++i) {
@@ -242,11 +242,11 @@ ToolResult runTool(const ToolEnvironment& environment, const std::string& progra
     const auto deadline = Clock::now() + run.timeout;
     collectOutput(*child, readEnds, run, deadline, result);
     if (result.timedOut || result.outputCut)
-        ::kill(-*child, SIGKILL);
+        signalGroup(*child, SIGKILL);
     // It may have closed its output and still run: the rest of its time.
     if (waitForChildEnd(*child, std::max(deadline, Clock::now() + 10ms)) == ChildEnd::Running) {
         result.timedOut = true;
-        ::kill(-*child, SIGKILL);
+        signalGroup(*child, SIGKILL);
         if (waitForChildEnd(*child, Clock::now() + kReapTimeout) != ChildEnd::Ended)
             return result;  // stuck in the kernel: leave it rather than hang
     }
@@ -294,7 +294,7 @@ std::optional<int> waitForTool(pid_t child, std::chrono::milliseconds timeout) {
 }
 
 void signalTool(pid_t child, int signal) {
-    ::kill(-child, signal);
+    signalGroup(child, signal);
 }
 
 std::size_t toolMemoryLimit(const std::string& program) {
