@@ -81,7 +81,8 @@ bool LogoStore::installNewLogo(const std::string& newLogoPath, const std::string
         if (kept)
             files_.deleteFile(pending);  // the logo is still installed
         user_.setStatus(failed);
-        return backedUp;
+        // No backup was made, so none is there to choose that was not before.
+        return false;
     }
     if (kept)
         commitBackup(pending, backupPath);

@@ -180,6 +180,13 @@ TEST_F(SwapTest, FailedInstallKeepsTheEarlierBackup) {
     EXPECT_EQ(read(installed(Slot::Wait)), oldLogo(Slot::Wait));
     EXPECT_EQ(read(backup(Slot::Wait)), logo("older backup"));
     EXPECT_FALSE(fs::exists(drive.tools() / "BACKUP" / "logow.new"));
+
+    // Where there was no backup, none is offered after the failure either.
+    user().backupChoiceEnabled = {false, false, false};
+    files().failOn(FileOp::CopyDestination, "logos.sys");
+    swap(Slot::ShutDown, "C:\\MY PICTURES\\new.bmp", {Answer::Yes, Answer::Retry, Answer::Cancel});
+    EXPECT_FALSE(fs::exists(backup(Slot::ShutDown)));
+    EXPECT_FALSE(user().backupChoiceEnabled[2]);
 }
 
 // A change the file system knows cannot be made (a read-only disk) is
