@@ -66,46 +66,52 @@ int runAsUser(const OrdinaryUser& user, const std::function<int()>& body) {
 
 namespace {
 
-// The copies made for users who cannot reach the originals, by original.
-class ProgramCopies {
+// Where each user starts each program, found once: the program itself, or a
+// copy in a folder of our own, which goes when this process ends.
+class ReachablePrograms {
   public:
-    ~ProgramCopies() {
+    ~ReachablePrograms() {
         std::error_code ec;
         if (!folder_.empty())
             fs::remove_all(folder_, ec);
     }
+    fs::path forUser(const OrdinaryUser& user, const fs::path& program) {
+        fs::path& found = known_[{user.uid, program}];
+        if (found.empty())
+            found = canStart(user, program) ? program : copyOf(program);
+        return found;
+    }
+
+  private:
+    static bool canStart(const OrdinaryUser& user, const fs::path& program) {
+        return runAsUser(user, [&] { return ::access(program.c_str(), X_OK) == 0 ? 0 : 1; }) == 0;
+    }
+    // Named as the program: no test starts two programs of the same name.
     fs::path copyOf(const fs::path& program) {
-        if (const auto known = copies_.find(program); known != copies_.end())
-            return known->second;
+        std::error_code ec;
         if (folder_.empty()) {
             char pattern[] = "/tmp/quenlark-programs-XXXXXX";
             if (!::mkdtemp(pattern))
                 return program;
             folder_ = pattern;
-            fs::permissions(folder_, fs::perms(0755));
+            fs::permissions(folder_, fs::perms(0755), ec);
         }
-        const fs::path copy = folder_ / std::to_string(copies_.size()) / program.filename();
-        std::error_code ec;
-        fs::create_directories(copy.parent_path(), ec);
-        fs::permissions(copy.parent_path(), fs::perms(0755), ec);
-        if (ec || !fs::copy_file(program, copy, ec) || ec)
+        const fs::path copy = folder_ / program.filename();
+        if (!fs::copy_file(program, copy, fs::copy_options::overwrite_existing, ec) || ec)
             return program;
         fs::permissions(copy, fs::perms(0755), ec);
-        return copies_[program] = copy;
+        return copy;
     }
 
-  private:
     fs::path folder_;
-    std::map<fs::path, fs::path> copies_;
+    std::map<std::pair<uid_t, fs::path>, fs::path> known_;
 };
 
 }  // namespace
 
 fs::path programFor(const OrdinaryUser& user, const fs::path& program) {
-    if (runAsUser(user, [&] { return ::access(program.c_str(), X_OK) == 0 ? 0 : 1; }) == 0)
-        return program;
-    static ProgramCopies copies;
-    return copies.copyOf(program);
+    static ReachablePrograms programs;
+    return programs.forUser(user, program);
 }
 
 }  // namespace quenlark::testing
