@@ -263,8 +263,8 @@ class Command {
     }
 
   private:
-    // Installs a file that passed the size check into the slot; on success
-    // says `done`, or the store's status line without it.
+    // Installs a file that passed the size check into the slot and says the
+    // store's status line; `madeFrom` is the picture a made logo came from.
     int install(Slot slot, const std::string& newLogo, const std::string& madeFrom = {}) {
         user_.answerQuestionsWith(backUpFirst_ ? Answer::Yes : Answer::No);
         store_.installNewLogo(newLogo, store_.paths().installedOf(slot),

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An XDG folder as the specification has it: the variable when it holds an
+// An XDG base folder as freedesktop.org defines it: the variable when it holds an
 // absolute path, else the default below the home folder.
 fs::path xdgFolder(const char* variable, const fs::path& fallback) {
     const char* value = std::getenv(variable);
